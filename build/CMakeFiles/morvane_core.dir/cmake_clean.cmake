@@ -1,0 +1,41 @@
+file(REMOVE_RECURSE
+  "CMakeFiles/morvane_core.dir/src/analysis/compute_durations.cc.o"
+  "CMakeFiles/morvane_core.dir/src/analysis/compute_durations.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/analysis/sort_by_time.cc.o"
+  "CMakeFiles/morvane_core.dir/src/analysis/sort_by_time.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/banner.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/banner.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/console.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/console.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/open_files.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/open_files.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/read_reply.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/read_reply.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/run.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/run.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/driver/run_state.cc.o"
+  "CMakeFiles/morvane_core.dir/src/driver/run_state.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/reader/event_table.cc.o"
+  "CMakeFiles/morvane_core.dir/src/reader/event_table.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/reader/line_source.cc.o"
+  "CMakeFiles/morvane_core.dir/src/reader/line_source.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/reader/midi_file.cc.o"
+  "CMakeFiles/morvane_core.dir/src/reader/midi_file.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/reader/read_score.cc.o"
+  "CMakeFiles/morvane_core.dir/src/reader/read_score.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/reader/scanner.cc.o"
+  "CMakeFiles/morvane_core.dir/src/reader/scanner.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/writer/format_decimal.cc.o"
+  "CMakeFiles/morvane_core.dir/src/writer/format_decimal.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/writer/note_list_file.cc.o"
+  "CMakeFiles/morvane_core.dir/src/writer/note_list_file.cc.o.d"
+  "CMakeFiles/morvane_core.dir/src/writer/write_note_list.cc.o"
+  "CMakeFiles/morvane_core.dir/src/writer/write_note_list.cc.o.d"
+  "libmorvane_core.a"
+  "libmorvane_core.pdb"
+)
+
+# Per-language clean rules from dependency scanning.
+foreach(lang CXX)
+  include(CMakeFiles/morvane_core.dir/cmake_clean_${lang}.cmake OPTIONAL)
+endforeach()

@@ -1,0 +1,55 @@
+#include "driver/run.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "analysis/compute_durations.h"
+#include "analysis/sort_by_time.h"
+#include "driver/banner.h"
+#include "driver/console.h"
+#include "driver/open_files.h"
+#include "reader/line_source.h"
+#include "reader/read_score.h"
+#include "writer/note_list_file.h"
+#include "writer/write_note_list.h"
+
+namespace morvane {
+namespace {
+
+void translate(RunState& state, const std::vector<std::string>& args) {
+  open_files(state, args);
+  read_score(state);
+  sort_by_time(state);
+  compute_durations(state);
+  write_note_list(state);
+  if (!state.output->close()) {
+    fail(state, "\n Can't write score output " + state.output_name + "\n");
+  }
+}
+
+}  // namespace
+
+int run(RunState& state, const std::vector<std::string>& args) {
+  print_banner(state);
+  if (args.size() < 2) {
+    print_usage(state);
+    return 1;
+  }
+  int status = 0;
+  try {
+    translate(state, args);
+  } catch (const RunFailure& failure) {
+    status = failure.status;
+  } catch (const std::bad_alloc&) {
+    say(state, "\n Out of memory\n");
+    status = 1;
+  } catch (const std::length_error&) {
+    say(state, "\n Out of memory\n");
+    status = 1;
+  }
+  // A failed run leaves the note list holding what had been written to it.
+  if (state.output != nullptr) state.output->close();
+  return status;
+}
+
+}  // namespace morvane

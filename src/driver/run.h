@@ -1,0 +1,20 @@
+// The whole program: banner, names, and the stages of one translation.
+
+#ifndef MORVANE_DRIVER_RUN_H_
+#define MORVANE_DRIVER_RUN_H_
+
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+
+namespace morvane {
+
+// Runs one translation for the command line args (args[0] is the program's
+// name) and returns the exit status: 0 after a complete note list, 1 after
+// any failure (its message written) or when no score was named.
+int run(RunState& state, const std::vector<std::string>& args);
+
+}  // namespace morvane
+
+#endif  // MORVANE_DRIVER_RUN_H_

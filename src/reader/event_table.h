@@ -1,0 +1,31 @@
+// The event table: every event of every named track, in input order.
+//
+// Records are stored inline in one contiguous block that grows
+// geometrically, so appending is amortized O(1); slot 0 holds no event (see
+// EventTable in run_state.h).
+
+#ifndef MORVANE_READER_EVENT_TABLE_H_
+#define MORVANE_READER_EVENT_TABLE_H_
+
+#include <cstddef>
+
+#include "driver/run_state.h"
+
+namespace morvane {
+
+// Creates the empty table: one unused slot, count 1. Ends the run with
+// status 1 when there is no memory for it.
+void create_event_table(RunState& state);
+
+// Makes room for one more event so that the table holds new_count slots
+// (the caller's count plus one). Returns 1 on success; 0, after its message
+// on standard output, when the table could not grow.
+int GET_LMEM(RunState& state, std::size_t new_count);
+
+// Appends one event at slot count; ends the run with status 1 when the table
+// cannot grow.
+void append_event(RunState& state, const EventRecord& event);
+
+}  // namespace morvane
+
+#endif  // MORVANE_READER_EVENT_TABLE_H_

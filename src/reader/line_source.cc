@@ -1,0 +1,115 @@
+#include "reader/line_source.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace morvane {
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;
+
+// The line that starts at text[pos], with its line feed if it has one.
+std::string_view line_at(std::string_view text, std::size_t& pos) {
+  const std::size_t start = pos;
+  const std::size_t feed = text.find('\n', start);
+  pos = feed == std::string_view::npos ? text.size() : feed + 1;
+  return text.substr(start, pos - start);
+}
+
+}  // namespace
+
+std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
+  std::error_code ignored;
+  // A directory may open as a stream on some systems but has no lines.
+  if (std::filesystem::is_directory(name, ignored)) return nullptr;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return nullptr;
+  std::unique_ptr<FileLineSource> source(new FileLineSource(file));
+  source->refill();
+  return source;
+}
+
+FileLineSource::FileLineSource(std::FILE* file)
+    : file_(file), block_(kBlockSize) {}
+
+FileLineSource::~FileLineSource() { std::fclose(file_); }
+
+bool FileLineSource::refill() {
+  if (at_end_) return false;
+  if (begin_ > 0 && begin_ < end_) {
+    std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
+  }
+  end_ -= begin_;
+  begin_ = 0;
+  const std::size_t got =
+      std::fread(block_.data() + end_, 1, block_.size() - end_, file_);
+  end_ += got;
+  if (got == 0) {
+    at_end_ = true;
+    error_ = std::ferror(file_) != 0;
+    return false;
+  }
+  return true;
+}
+
+bool FileLineSource::is_midi_file() const {
+  return end_ - begin_ >= 4 &&
+         std::memcmp(block_.data() + begin_, "MThd", 4) == 0;
+}
+
+bool FileLineSource::next_line(std::string_view& line) {
+  long_line_.clear();
+  for (;;) {
+    const char* start = block_.data() + begin_;
+    const std::size_t avail = end_ - begin_;
+    const void* feed = std::memchr(start, '\n', avail);
+    if (feed != nullptr) {
+      const std::size_t length =
+          static_cast<const char*>(feed) - start + 1;
+      begin_ += length;
+      if (long_line_.empty()) {
+        line = std::string_view(start, length);
+      } else {
+        long_line_.append(start, length);
+        line = long_line_;
+      }
+      return true;
+    }
+    // No line end in the block: keep the piece and read on. A piece that
+    // fills the whole block is set aside so that lines of any length fit.
+    if (begin_ == 0 && end_ == block_.size()) {
+      long_line_.append(start, avail);
+      begin_ = end_ = 0;
+    }
+    if (!refill()) {
+      if (error_) return false;
+      long_line_.append(block_.data() + begin_, end_ - begin_);
+      begin_ = end_ = 0;
+      if (long_line_.empty()) return false;
+      line = long_line_;
+      return true;
+    }
+  }
+}
+
+bool FileLineSource::read_rest(std::string& bytes) {
+  do {
+    bytes.append(block_.data() + begin_, end_ - begin_);
+    begin_ = end_ = 0;
+  } while (refill());
+  return !error_;
+}
+
+bool MemoryLineSource::next_line(std::string_view& line) {
+  if (pos_ >= text_.size()) return false;
+  line = line_at(text_, pos_);
+  return true;
+}
+
+bool MemoryLineSource::read_rest(std::string& bytes) {
+  bytes.append(text_, pos_, std::string::npos);
+  pos_ = text_.size();
+  return true;
+}
+
+}  // namespace morvane

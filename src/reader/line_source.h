@@ -1,0 +1,80 @@
+// Where the score's lines come from: a file read in large blocks, or text
+// held in memory (a standard MIDI file rendered as MIDI text lines).
+//
+// A line is handed out whole, whatever its length, with its line feed when
+// it had one. The view stays valid until the next call. Only one buffer is
+// kept and reused, so reading allocates nothing per line.
+
+#ifndef MORVANE_READER_LINE_SOURCE_H_
+#define MORVANE_READER_LINE_SOURCE_H_
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane {
+
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+
+  // Sets line to the next line and returns true; false at the end of the
+  // input or at a read error (see read_error).
+  virtual bool next_line(std::string_view& line) = 0;
+
+  // True when reading stopped because the file could not be read.
+  virtual bool read_error() const { return false; }
+
+  // True when the input begins with the four bytes "MThd" of a standard MIDI
+  // file, and so must be decoded before its lines can be read.
+  virtual bool is_midi_file() const { return false; }
+
+  // Appends every byte not yet handed out to bytes; false on a read error.
+  virtual bool read_rest(std::string& bytes) = 0;
+};
+
+// A score file opened in binary mode: line ends are taken as they are (a
+// carriage return before a line feed is white space to every scan) and
+// Ctrl-Z is an ordinary character.
+class FileLineSource : public LineSource {
+ public:
+  // Returns null when name cannot be opened for reading or is a directory.
+  static std::unique_ptr<FileLineSource> open(const std::string& name);
+  ~FileLineSource() override;
+
+  bool next_line(std::string_view& line) override;
+  bool read_error() const override { return error_; }
+  bool is_midi_file() const override;
+  bool read_rest(std::string& bytes) override;
+
+ private:
+  explicit FileLineSource(std::FILE* file);
+  bool refill();
+
+  std::FILE* file_;
+  std::vector<char> block_;
+  std::size_t begin_ = 0;  // first byte of block_ not yet handed out
+  std::size_t end_ = 0;    // one past the last byte read into block_
+  std::string long_line_;  // a line that runs across blocks
+  bool at_end_ = false;
+  bool error_ = false;
+};
+
+// Lines of a text held in memory.
+class MemoryLineSource : public LineSource {
+ public:
+  explicit MemoryLineSource(std::string text) : text_(std::move(text)) {}
+
+  bool next_line(std::string_view& line) override;
+  bool read_rest(std::string& bytes) override;
+
+ private:
+  std::string text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace morvane
+
+#endif  // MORVANE_READER_LINE_SOURCE_H_

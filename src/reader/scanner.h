@@ -1,0 +1,70 @@
+// The three line patterns of a MIDI text score, scanned by hand.
+//
+// Each scan follows the formatted-input rules of the C library's scanf for
+// its pattern: a blank in the pattern matches any run of white space, also
+// none; %d skips white space and takes an optional sign and digits; %s skips
+// white space and takes a run of other characters; other characters must
+// match exactly. A scan stops at the first field or character that does not
+// match, and the fields after that point keep the values they had: the
+// reader relies on that to carry values from one line to the next.
+//
+//   header       "%s%d%d%d"              word, format, tracks, division
+//   track name   "0 Meta TrkName %s %s"  first word, second word
+//   event        "%d%s ch=%d n=%d v=%d"  time, kind, channel, note, velocity
+//
+// White space is the C locale's: blank, tab, line feed, vertical tab, form
+// feed and carriage return. The caller cuts a line at its first NUL byte,
+// as a C string would end there.
+//
+// A number that does not fit a signed 32-bit integer stops the scan with
+// overflow set; the field is left unchanged.
+
+#ifndef MORVANE_READER_SCANNER_H_
+#define MORVANE_READER_SCANNER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+struct ScanResult {
+  int assigned = 0;       // fields stored, as scanf would count them
+  bool overflow = false;  // a number out of the 32-bit range stopped the scan
+  std::size_t consumed = 0;  // characters matched; meaningful when all fields
+                             // were assigned
+};
+
+struct HeaderFields {
+  std::string word;
+  int32_t format = 0;
+  int32_t tracks = 0;
+  int32_t division = 0;
+};
+
+struct NameFields {
+  std::string first;
+  std::string second;
+};
+
+struct EventFields {
+  int32_t time_ticks = 0;
+  std::string kind;
+  int32_t channel = 0;
+  int32_t note = 0;
+  int32_t velocity = 0;
+};
+
+// "%s%d%d%d"
+ScanResult scan_header(std::string_view line, HeaderFields& fields);
+
+// "0 Meta TrkName %s %s"
+ScanResult scan_track_name(std::string_view line, NameFields& fields);
+
+// "%d%s ch=%d n=%d v=%d"
+ScanResult scan_event(std::string_view line, EventFields& fields);
+
+}  // namespace morvane
+
+#endif  // MORVANE_READER_SCANNER_H_

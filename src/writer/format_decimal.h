@@ -1,0 +1,25 @@
+// Numbers as the note list writes them.
+
+#ifndef MORVANE_WRITER_FORMAT_DECIMAL_H_
+#define MORVANE_WRITER_FORMAT_DECIMAL_H_
+
+#include <cstdint>
+#include <string>
+
+namespace morvane {
+
+// Appends value with exactly three decimals, as "%4.3f" would, except that a
+// value exactly halfway between two results is rounded away from zero (0.0625
+// gives 0.063), which is what note lists have always held; the C library
+// rounds such halves to even. A negative value that rounds to zero keeps its
+// sign: -0.000.
+//
+// This function is performance-critical; benchmark any change.
+void append_fixed3(std::string& out, float value);
+
+// Appends value in decimal, as "%d" would.
+void append_int(std::string& out, int64_t value);
+
+}  // namespace morvane
+
+#endif  // MORVANE_WRITER_FORMAT_DECIMAL_H_
