@@ -85,6 +85,7 @@ class Reader {
   }
 
   uint32_t number(int width, const char* reason) {
+    if (static_cast<std::size_t>(width) > left()) throw Damage{reason, pos_};
     uint32_t value = 0;
     for (int k = 0; k < width; ++k) value = value << 8 | byte(reason);
     return value;

@@ -1,0 +1,203 @@
+#include "reader/read_score.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "reader/line_source.h"
+#include "test_support.h"
+#include "writer/note_list_file.h"
+
+namespace morvane {
+
+bool operator==(const EventRecord& a, const EventRecord& b) {
+  return a.time_ticks == b.time_ticks && a.channel == b.channel &&
+         a.note == b.note && a.velocity == b.velocity;
+}
+
+std::ostream& operator<<(std::ostream& os, const EventRecord& r) {
+  return os << '(' << r.time_ticks << ", " << r.channel << ", " << r.note
+            << ", " << r.velocity << ')';
+}
+
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+
+struct ReadResult {
+  int status = 0;
+  std::vector<EventRecord> events;
+  int32_t division = 0;
+  std::string out, err, notes;
+};
+
+// Runs the reader alone over score and keeps what it left behind.
+ReadResult read_text(const std::string& score) {
+  TempDir dir;
+  std::ostringstream out, err;
+  std::istringstream keys;
+  ReadResult result;
+  {
+    RunState state(out, err, keys);
+    state.input = std::make_unique<MemoryLineSource>(score);
+    state.output = NoteListFile::open(dir.path("notes.txt"));
+    try {
+      read_score(state);
+    } catch (const RunFailure& failure) {
+      result.status = failure.status;
+    }
+    state.output->close();
+    EXPECT_EQ(state.table.count(), state.table.events() + 1);
+    if (!state.table.slots.empty()) {
+      result.events.assign(state.table.slots.begin() + 1,
+                           state.table.slots.end());
+    }
+    result.division = state.division;
+  }
+  result.out = out.str();
+  result.err = err.str();
+  result.notes = read_file(dir.path("notes.txt"));
+  return result;
+}
+
+TEST(ReadScoreTest, WorkedExample) {
+  const ReadResult r = read_text(
+      "MFile 1 2 480\nMTrk\n0 Meta TrkName Flute\n0 On ch=1 n=72 v=80\n"
+      "480 On ch=1 n=72 v=0\n480 Meta TrkEnd\nTrkEnd\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.division, 480);
+  EXPECT_EQ(r.out, "Instruments: Flute \nNumber of lines in array 2\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument Flute \n");
+  EXPECT_EQ(r.events, (std::vector<EventRecord>{{0, 1, 72, 80},
+                                                {480, 1, 72, 0}}));
+}
+
+// Each row is the body of a score after "MFile 1 1 96" and the events the
+// reader takes from it.
+TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
+  struct Row {
+    const char* what;
+    std::string body;
+    std::vector<EventRecord> events;
+  };
+  const std::string name = "0 Meta TrkName X\n";
+  const std::string long_tail(200, 'z');
+  const Row rows[] = {
+      {"lines outside a named track are passed over",
+       "MTrk\n0 On ch=1 n=60 v=90\n0 Meta TrkEnd\n", {}},
+      {"an Off line keeps its velocity; nothing marks its kind",
+       name + "480 Off ch=1 n=72 v=64\n", {{480, 1, 72, 64}}},
+      {"a program change carries the note and velocity before it",
+       name + "0 On ch=1 n=60 v=90\n0 PrCh ch=1 p=5\n",
+       {{0, 1, 60, 90}, {0, 1, 60, 90}}},
+      {"fields never supplied start at 0",
+       name + "0 PrCh ch=3 p=5\n", {{0, 3, 0, 0}}},
+      {"any Meta line ends the section",
+       name + "0 On ch=1 n=60 v=90\n5 Meta Text \"x\"\n9 On ch=1 n=60 v=0\n",
+       {{0, 1, 60, 90}}},
+      {"a line the scan cannot start on repeats the previous event",
+       name + "7 On ch=2 n=61 v=9\n\nTrkEnd\n",
+       {{7, 2, 61, 9}, {7, 2, 61, 9}, {7, 2, 61, 9}}},
+      {"after a Meta line the kind word still says Meta",
+       name + "1 Meta TrkEnd\n" + name + "\n2 On ch=1 n=1 v=1\n", {}},
+      {"a name line not at time 0 opens nothing",
+       "5 Meta TrkName X\n1 On ch=1 n=1 v=1\n", {}},
+      {"inside a section a late name line is a Meta line",
+       name + "1 On ch=1 n=1 v=1\n5 Meta TrkName Y\n2 On ch=1 n=2 v=2\n",
+       {{1, 1, 1, 1}}},
+      {"a long line is one event",
+       name + "3 On ch=1 n=64 v=70 " + long_tail + "\n", {{3, 1, 64, 70}}},
+      {"carriage returns are white space",
+       name + "3 On ch=1 n=64 v=70\r\n4\tOn  ch=1\rn=64 v=0\r\n",
+       {{3, 1, 64, 70}, {4, 1, 64, 0}}},
+      {"a NUL byte ends the line as in C, Ctrl-Z is ordinary",
+       name + "3 On ch=1 n=64 v=70\n4 On ch=2" + std::string(1, '\0') +
+           " n=9 v=9\n\x1a\n",
+       {{3, 1, 64, 70}, {4, 2, 64, 70}, {4, 2, 64, 70}}},
+      {"the last line needs no line feed",
+       name + "3 On ch=1 n=64 v=70", {{3, 1, 64, 70}}},
+      {"a sign is part of a number", name + "-3 On ch=+1 n=-4 v=-5\n",
+       {{-3, 1, -4, -5}}},
+  };
+  for (const Row& row : rows) {
+    const ReadResult r = read_text("MFile 1 1 96\n" + row.body);
+    EXPECT_EQ(r.status, 0) << row.what;
+    EXPECT_EQ(r.events, row.events) << row.what;
+  }
+}
+
+TEST(ReadScoreTest, InstrumentNames) {
+  struct Row {
+    std::string names;  // the name lines, in order
+    std::string console;
+    std::string file;
+  };
+  const Row rows[] = {
+      {"0 Meta TrkName Solo Flute\n0 Meta TrkName Oboe\n",
+       "Solo FluteOboe ",
+       "// Instrument Solo Flute\n// Instrument Oboe \n"},
+      {"0 Meta TrkName \"Alto Sax\" third word\n", "\"Alto Sax\"",
+       "// Instrument \"Alto Sax\"\n"},
+      {"0 Meta TrkNameGlued\n", "Glued ", "// Instrument Glued \n"},
+      // With no word the first word of the name before stays.
+      {"0 Meta TrkName A B\n0 Meta TrkName\n", "A BA ",
+       "// Instrument A B\n// Instrument A \n"},
+      {"0 Meta TrkName a\n0 Meta TrkName b\n0 Meta TrkName c\n"
+       "0 Meta TrkName d\n0 Meta TrkName e\n0 Meta TrkName f\n",
+       "a b c d e \n\tf ",
+       "// Instrument a \n// Instrument b \n// Instrument c \n"
+       "// Instrument d \n// Instrument e \n// Instrument f \n"},
+      {"0 Meta  TrkName Spaced\n", "", ""},
+  };
+  for (const Row& row : rows) {
+    const ReadResult r = read_text("MFile 1 2 96\n" + row.names);
+    EXPECT_EQ(r.out, "Instruments: " + row.console +
+                         "\nNumber of lines in array 0\n")
+        << row.names;
+    EXPECT_EQ(r.notes, "// MORVANE file.\n" + row.file) << row.names;
+  }
+}
+
+TEST(ReadScoreTest, HeaderAndNumberFailures) {
+  struct Row {
+    std::string score;
+    int status;
+    std::string err;
+    int32_t division;
+  };
+  const std::string division_message =
+      "\nBadly formed MIDI text file: division must be above 0.\n";
+  const Row rows[] = {
+      {"MFileX 0 1 96\n", 0, "", 96},
+      {"MFile 1 2 -480\n", 1, division_message, 0},
+      {"MFile 1 2\n0 Meta TrkName X\n", 1, division_message, 0},
+      {"", 1, "\nEmpty MIDI text file.\n", 0},
+      {"\n", 1, "\nBadly formed MIDI text file.\n", 0},
+      {"mfile 1 2 480\n", 1, "\nBadly formed MIDI text file.\n", 0},
+      {"MFile 1 2 4294967776\n", 1,
+       "\nNumber out of range in line 1 of the MIDI text file.\n", 0},
+      {"MFile 1 1 96\nMTrk\n0 Meta TrkName X\n1 On ch=1 n=2 v=3\n"
+       "1 On ch=1 n=2 v=-2147483649\n",
+       1, "\nNumber out of range in line 5 of the MIDI text file.\n", 96},
+      // Out of a section nothing is scanned, so nothing is out of range.
+      {"MFile 1 1 96\n99999999999 On ch=1 n=2 v=3\n", 0, "", 96},
+  };
+  for (const Row& row : rows) {
+    const ReadResult r = read_text(row.score);
+    EXPECT_EQ(r.status, row.status) << row.score;
+    EXPECT_EQ(r.err, row.err) << row.score;
+    EXPECT_EQ(r.division, row.division) << row.score;
+    if (row.status != 0 && r.division == 0) {
+      // Refused before anything reached the console or the note list.
+      EXPECT_EQ(r.out, "") << row.score;
+      EXPECT_EQ(r.notes, "") << row.score;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,41 @@
+// Helpers shared by every test: scratch folders, files, the test data, and
+// the banner each run starts with.
+
+#ifndef MORVANE_TESTS_TEST_COMMON_H_
+#define MORVANE_TESTS_TEST_COMMON_H_
+
+#include <filesystem>
+#include <string>
+
+namespace morvane::testing {
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& dir() const { return dir_; }
+  // Path of name inside the folder.
+  std::string path(const std::string& name) const;
+  // Writes contents to name inside the folder and returns its path.
+  std::string write(const std::string& name, const std::string& contents) const;
+
+ private:
+  std::filesystem::path dir_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& contents);
+
+// The corpus and sample files kept beside the tests.
+std::string data_path(const std::string& name);
+
+// The banner every run starts with.
+std::string banner();
+
+}  // namespace morvane::testing
+
+#endif  // MORVANE_TESTS_TEST_COMMON_H_
