@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -18,6 +19,12 @@ namespace {
 
 void translate(RunState& state, const std::vector<std::string>& args) {
   open_files(state, args);
+  translate_open_files(state);
+}
+
+}  // namespace
+
+void translate_open_files(RunState& state) {
   read_score(state);
   sort_by_time(state);
   compute_durations(state);
@@ -27,17 +34,19 @@ void translate(RunState& state, const std::vector<std::string>& args) {
   }
 }
 
-}  // namespace
-
 int run(RunState& state, const std::vector<std::string>& args) {
   print_banner(state);
   if (args.size() < 2) {
     print_usage(state);
     return 1;
   }
+  return run_guarded(state, [&] { translate(state, args); });
+}
+
+int run_guarded(RunState& state, const std::function<void()>& body) {
   int status = 0;
   try {
-    translate(state, args);
+    body();
   } catch (const RunFailure& failure) {
     status = failure.status;
   } catch (const std::bad_alloc&) {

@@ -3,6 +3,7 @@
 #ifndef MORVANE_DRIVER_RUN_H_
 #define MORVANE_DRIVER_RUN_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,15 @@ namespace morvane {
 // name) and returns the exit status: 0 after a complete note list, 1 after
 // any failure (its message written) or when no score was named.
 int run(RunState& state, const std::vector<std::string>& args);
+
+// The stages after the files are open: read, order, durations, write, and
+// the check that the note list reached its file whole. Throws RunFailure.
+void translate_open_files(RunState& state);
+
+// Runs body and returns the status it ends the run with: 0 when it returns,
+// the failure's status when it throws RunFailure, 1 (after a message) when
+// memory runs out. Closes the note list either way.
+int run_guarded(RunState& state, const std::function<void()>& body);
 
 }  // namespace morvane
 

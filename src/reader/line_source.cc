@@ -106,6 +106,10 @@ bool MemoryLineSource::next_line(std::string_view& line) {
   return true;
 }
 
+bool MemoryLineSource::is_midi_file() const {
+  return text_.compare(pos_, 4, "MThd") == 0;
+}
+
 bool MemoryLineSource::read_rest(std::string& bytes) {
   bytes.append(text_, pos_, std::string::npos);
   pos_ = text_.size();

@@ -68,6 +68,7 @@ class MemoryLineSource : public LineSource {
   explicit MemoryLineSource(std::string text) : text_(std::move(text)) {}
 
   bool next_line(std::string_view& line) override;
+  bool is_midi_file() const override;
   bool read_rest(std::string& bytes) override;
 
  private:

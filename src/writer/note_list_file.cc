@@ -6,29 +6,34 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   // Text mode: on Windows every line end is stored as CR LF.
   std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) return nullptr;
-  return std::unique_ptr<NoteListFile>(new NoteListFile(file));
+  return std::unique_ptr<NoteListFile>(new NoteListFile(file, nullptr));
 }
 
-NoteListFile::NoteListFile(std::FILE* file) : file_(file) {
-  buffer_.reserve(kFlushSize + 4096);
+std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink) {
+  return std::unique_ptr<NoteListFile>(new NoteListFile(nullptr, sink));
 }
+
+NoteListFile::NoteListFile(std::FILE* file, std::string* sink)
+    : file_(file), sink_(sink) {}
 
 NoteListFile::~NoteListFile() { close(); }
 
 void NoteListFile::flush() {
-  if (file_ == nullptr || buffer_.empty()) return;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+  if (sink_ != nullptr) sink_->append(buffer_);
+  if (file_ != nullptr && !buffer_.empty() &&
+      std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
     failed_ = true;
   }
   buffer_.clear();
 }
 
 bool NoteListFile::close() {
-  if (file_ == nullptr) return !failed_;
   flush();
-  if (std::fflush(file_) != 0) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (file_ != nullptr) {
+    if (std::fflush(file_) != 0) failed_ = true;
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+  }
   return !failed_;
 }
 

@@ -18,6 +18,8 @@ class NoteListFile {
  public:
   // Creates name, or empties it if it exists. Returns null on failure.
   static std::unique_ptr<NoteListFile> open(const std::string& name);
+  // A note list kept in memory: every byte written is appended to sink.
+  static std::unique_ptr<NoteListFile> in_memory(std::string* sink);
   ~NoteListFile();  // closes the file if close() was not called
   NoteListFile(const NoteListFile&) = delete;
   NoteListFile& operator=(const NoteListFile&) = delete;
@@ -39,10 +41,11 @@ class NoteListFile {
  private:
   static constexpr std::size_t kFlushSize = 1 << 18;
 
-  explicit NoteListFile(std::FILE* file);
+  NoteListFile(std::FILE* file, std::string* sink);
   void flush();
 
   std::FILE* file_;
+  std::string* sink_;
   std::string buffer_;
   bool failed_ = false;
 };
