@@ -43,10 +43,11 @@ TEST(EndToEndCorpus, MidiFileAndItsTextGiveTheSameResult) {
     EXPECT_EQ(text.status, midi.status) << name;
     EXPECT_EQ(text.out, midi.out) << name;
     EXPECT_EQ(text.err, midi.err) << name;
-    EXPECT_EQ(text.notes, midi.notes) << name;
+    // Note lists run to megabytes: say which differ, not how.
+    EXPECT_TRUE(text.notes == midi.notes) << name;
     const std::string expected = data_path("expected/" + name + ".notes");
     if (std::filesystem::exists(expected)) {
-      EXPECT_EQ(text.notes, read_file(expected)) << name;
+      EXPECT_TRUE(text.notes == read_file(expected)) << name;
     }
   }
 }

@@ -39,13 +39,15 @@ bool testing_windows_build() {
 }
 
 Outcome run_morvane(const TempDir& dir, const std::string& args,
-                    const std::string& keys, const std::string& notes_name) {
+                    const std::string& keys, const std::string& notes_name,
+                    const std::string& prefix) {
   const std::string box = dir.path(".morvane-run");
   std::filesystem::create_directories(box);
   write_file(box + "/keys", keys);
   Outcome outcome;
   outcome.status =
-      shell("cd " + quoted(dir.dir().string()) + " && " + morvane_command() +
+      shell("cd " + quoted(dir.dir().string()) + " && " + prefix +
+            morvane_command() +
             " " + args + " <" + quoted(box + "/keys") + " >" +
             quoted(box + "/out") + " 2>" + quoted(box + "/err"));
   outcome.out = unix_line_ends(read_file(box + "/out"));

@@ -29,10 +29,12 @@ std::string morvane_command();
 bool testing_windows_build();
 
 // Runs the command in dir with args (shell words, quoted by the caller),
-// keys on standard input, and reads the note list notes_name back.
+// keys on standard input, and reads the note list notes_name back. prefix
+// goes before the command (to run it as another user, say).
 Outcome run_morvane(const TempDir& dir, const std::string& args,
                     const std::string& keys = "",
-                    const std::string& notes_name = "notes.txt");
+                    const std::string& notes_name = "notes.txt",
+                    const std::string& prefix = "");
 
 // Like run_morvane, with both console streams in one, in writing order.
 std::string run_morvane_merged(const TempDir& dir, const std::string& args);

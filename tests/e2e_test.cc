@@ -1,6 +1,9 @@
 // The morvane command end to end: command lines, console bytes, statuses
 // and note lists, as a user sees them.
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -246,6 +249,41 @@ TEST(EndToEnd, NoteLists) {
     EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument Solo \n" + row.notes)
         << row.what;
   }
+}
+
+}  // namespace
+}  // namespace morvane::testing
+
+namespace morvane::testing {
+namespace {
+
+TEST(EndToEnd, ScoresThatCannotBeRead) {
+  if (testing_windows_build()) GTEST_SKIP() << "Unix permissions and /proc";
+  TempDir dir;
+  // Opens, but every read fails.
+  Outcome r = run_morvane(dir, "/proc/self/mem notes.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "\n Can't read /proc/self/mem as input score\n");
+  EXPECT_EQ(r.notes, "");
+
+  std::filesystem::remove(dir.path("notes.txt"));
+  dir.write("locked.txt", "MFile 1 1 96\n");
+  std::filesystem::permissions(dir.path("locked.txt"),
+                               std::filesystem::perms::none);
+  std::string as_user;
+  if (geteuid() == 0) {
+    // Root reads any file: run as a user without rights instead.
+    if (std::system("command -v setpriv >/dev/null") != 0) {
+      GTEST_SKIP() << "running as root without setpriv to drop rights";
+    }
+    as_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    std::filesystem::permissions(
+        dir.dir(), std::filesystem::perms::all, std::filesystem::perm_options::add);
+  }
+  r = run_morvane(dir, "locked.txt notes.txt", "", "notes.txt", as_user);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "\n Can't open locked.txt as input score\n");
+  EXPECT_FALSE(r.notes_exist);
 }
 
 }  // namespace
