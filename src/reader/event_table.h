@@ -17,6 +17,10 @@ namespace morvane {
 // status 1 when there is no memory for it.
 void create_event_table(RunState& state);
 
+// Sets room aside for about expected events, so that a large table is not
+// copied while it grows. Only a hint: nothing fails if the room cannot be had.
+void reserve_events(RunState& state, std::size_t expected);
+
 // Makes room for one more event so that the table holds new_count slots
 // (the caller's count plus one). Returns 1 on success; 0, after its message
 // on standard output, when the table could not grow.

@@ -25,6 +25,9 @@ std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return nullptr;
   std::unique_ptr<FileLineSource> source(new FileLineSource(file));
+  std::error_code unknown;
+  const auto size = std::filesystem::file_size(name, unknown);
+  if (!unknown) source->size_ = static_cast<std::size_t>(size);
   source->refill();
   return source;
 }

@@ -33,6 +33,9 @@ class LineSource {
 
   // Appends every byte not yet handed out to bytes; false on a read error.
   virtual bool read_rest(std::string& bytes) = 0;
+
+  // The size of the whole input in bytes when known, else 0.
+  virtual std::size_t size_hint() const = 0;
 };
 
 // A score file opened in binary mode: line ends are taken as they are (a
@@ -48,6 +51,7 @@ class FileLineSource : public LineSource {
   bool read_error() const override { return error_; }
   bool is_midi_file() const override;
   bool read_rest(std::string& bytes) override;
+  std::size_t size_hint() const override { return size_; }
 
  private:
   explicit FileLineSource(std::FILE* file);
@@ -60,6 +64,7 @@ class FileLineSource : public LineSource {
   std::string long_line_;  // a line that runs across blocks
   bool at_end_ = false;
   bool error_ = false;
+  std::size_t size_ = 0;
 };
 
 // Lines of a text held in memory.
@@ -70,6 +75,7 @@ class MemoryLineSource : public LineSource {
   bool next_line(std::string_view& line) override;
   bool is_midi_file() const override;
   bool read_rest(std::string& bytes) override;
+  std::size_t size_hint() const override { return text_.size(); }
 
  private:
   std::string text_;

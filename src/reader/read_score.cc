@@ -82,6 +82,8 @@ void read_score(RunState& state) {
   create_event_table(state);
   if (state.input->is_midi_file()) decode_midi_input(state);
   read_header(state);
+  // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.
+  reserve_events(state, state.input->size_hint() / 16 + 1);
   say(state, "Instruments: ");
   state.output->write("// MORVANE file.\n");
 

@@ -32,7 +32,7 @@ class Scan {
     const char* start = p_;
     while (p_ < end_ && !is_white(*p_)) ++p_;
     if (p_ == start) return false;
-    out.assign(start, p_);
+    out.assign(start, static_cast<std::size_t>(p_ - start));
     ++result_.assigned;
     return true;
   }

@@ -1,0 +1,91 @@
+// Micro-benchmarks of the hot loops: the scanner, heap_sort4, the pairing
+// of note starts with their ends, and the three-decimal formatter.
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/compute_durations.h"
+#include "analysis/heap_sort4.h"
+#include "analysis/sort_by_time.h"
+#include "driver/run_state.h"
+#include "reader/scanner.h"
+#include "writer/format_decimal.h"
+
+namespace morvane {
+namespace {
+
+std::vector<EventRecord> music(std::size_t n) {
+  std::mt19937 random(1);
+  std::vector<EventRecord> events(1);
+  int32_t tick = 0;
+  while (events.size() <= n) {
+    const int32_t note = 48 + static_cast<int32_t>(random() % 36);
+    const int32_t channel = 1 + static_cast<int32_t>(random() % 8);
+    events.push_back({tick, channel, note, 80});
+    events.push_back({tick + 240, channel, note, 0});
+    tick += (random() % 2) * 120;
+  }
+  events.resize(n + 1);
+  return events;
+}
+
+void BM_ScanEvent(benchmark::State& state) {
+  const std::string lines[] = {"123840 On ch=3 n=64 v=92\n",
+                               "124080 Off ch=3 n=64 v=64\n",
+                               "124100 Pb ch=3 v=8192\n"};
+  EventFields fields;
+  std::size_t k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(scan_event(lines[k++ % 3], fields));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ScanEvent);
+
+void BM_HeapSort4(benchmark::State& state) {
+  const std::vector<EventRecord> events = music(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<EventRecord> copy = events;
+    state.ResumeTiming();
+    heap_sort4(copy.size() - 1, copy.data(),
+               [](const EventRecord& r) { return r.time_ticks; });
+    benchmark::DoNotOptimize(copy.data());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_HeapSort4)->Arg(100000)->Arg(1000000);
+
+void BM_ComputeDurations(benchmark::State& state) {
+  std::ostringstream out, err;
+  std::istringstream keys;
+  RunState run(out, err, keys);
+  run.division = 480;
+  run.table.slots = music(state.range(0));
+  sort_by_time(run);
+  for (auto _ : state) compute_durations(run);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ComputeDurations)->Arg(1000000);
+
+void BM_AppendFixed3(benchmark::State& state) {
+  std::string out;
+  float value = 0.0f;
+  for (auto _ : state) {
+    out.clear();
+    append_fixed3(out, value);
+    value += 0.0625f;
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendFixed3);
+
+}  // namespace
+}  // namespace morvane
+
+BENCHMARK_MAIN();

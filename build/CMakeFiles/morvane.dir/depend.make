@@ -1,2 +1,0 @@
-# Empty dependencies file for morvane.
-# This may be replaced when dependencies are built.
