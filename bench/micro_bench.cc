@@ -18,19 +18,18 @@
 namespace morvane {
 namespace {
 
-std::vector<EventRecord> music(std::size_t n) {
+// A table of n events: notes of 8 channels, many starting together.
+void music(EventTable& table, std::size_t n) {
   std::mt19937 random(1);
-  std::vector<EventRecord> events(1);
+  table.slots.assign(1, StoredEvent{});
   int32_t tick = 0;
-  while (events.size() <= n) {
+  while (table.events() + 2 <= n) {
     const int32_t note = 48 + static_cast<int32_t>(random() % 36);
     const int32_t channel = 1 + static_cast<int32_t>(random() % 8);
-    events.push_back({tick, channel, note, 80});
-    events.push_back({tick + 240, channel, note, 0});
-    tick += (random() % 2) * 120;
+    table.push({tick, channel, note, 80});
+    table.push({tick + 240, channel, note, 0});
+    tick += static_cast<int32_t>(random() % 2) * 120;
   }
-  events.resize(n + 1);
-  return events;
 }
 
 void BM_ScanEvent(benchmark::State& state) {
@@ -47,13 +46,14 @@ void BM_ScanEvent(benchmark::State& state) {
 BENCHMARK(BM_ScanEvent);
 
 void BM_HeapSort4(benchmark::State& state) {
-  const std::vector<EventRecord> events = music(state.range(0));
+  EventTable table;
+  music(table, static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<EventRecord> copy = events;
+    std::vector<StoredEvent> copy = table.slots;
     state.ResumeTiming();
     heap_sort4(copy.size() - 1, copy.data(),
-               [](const EventRecord& r) { return r.time_ticks; });
+               [](const StoredEvent& e) { return e.time_ticks; });
     benchmark::DoNotOptimize(copy.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -65,7 +65,7 @@ void BM_ComputeDurations(benchmark::State& state) {
   std::istringstream keys;
   RunState run(out, err, keys);
   run.division = 480;
-  run.table.slots = music(state.range(0));
+  music(run.table, static_cast<std::size_t>(state.range(0)));
   sort_by_time(run);
   for (auto _ : state) compute_durations(run);
   state.SetItemsProcessed(state.iterations() * state.range(0));

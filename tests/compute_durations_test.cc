@@ -21,6 +21,7 @@ struct Arrays {
 Arrays forward_search(const std::vector<EventRecord>& slots, int32_t division) {
   Arrays a;
   for (const EventRecord& r : slots) {
+    // What the time ordering leaves: ticks and channel.
     a.time.push_back(static_cast<float>(r.time_ticks));
     a.channel.push_back(static_cast<float>(r.channel));
   }
@@ -44,20 +45,30 @@ Arrays forward_search(const std::vector<EventRecord>& slots, int32_t division) {
 }
 
 // Reads events in the given order, orders them by time and pairs them, as a
-// run does.
+// run does; gives the two arrays as the writer sees them.
 Arrays analyse(const std::vector<EventRecord>& events, int32_t division,
                std::vector<EventRecord>* sorted = nullptr) {
   std::ostringstream out, err;
   std::istringstream keys;
   RunState state(out, err, keys);
   state.division = division;
-  state.table.slots.push_back({});
-  state.table.slots.insert(state.table.slots.end(), events.begin(),
-                           events.end());
+  state.table.slots.emplace_back();
+  for (const EventRecord& e : events) state.table.push(e);
   sort_by_time(state);
-  if (sorted != nullptr) *sorted = state.table.slots;
   compute_durations(state);
-  return {state.arrays.time, state.arrays.channel};
+  Arrays a{{0.0f}, {0.0f}};
+  std::vector<EventRecord> in_order(1);
+  for (std::size_t i = 1; i < state.table.count(); ++i) {
+    const EventRecord r = state.table.at(i);
+    in_order.push_back(r);
+    const bool start = r.velocity > 0;
+    a.time.push_back(start ? start_beats(r.time_ticks, division)
+                           : static_cast<float>(r.time_ticks));
+    a.channel.push_back(start ? state.arrays.duration_beats[i]
+                              : static_cast<float>(r.channel));
+  }
+  if (sorted != nullptr) *sorted = in_order;
+  return a;
 }
 
 TEST(ComputeDurationsTest, WorkedExampleInBothReadingOrders) {

@@ -51,9 +51,8 @@ ReadResult read_text(const std::string& score) {
     }
     state.output->close();
     EXPECT_EQ(state.table.count(), state.table.events() + 1);
-    if (!state.table.slots.empty()) {
-      result.events.assign(state.table.slots.begin() + 1,
-                           state.table.slots.end());
+    for (std::size_t i = 1; i < state.table.count(); ++i) {
+      result.events.push_back(state.table.at(i));
     }
     result.division = state.division;
   }
@@ -122,6 +121,10 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
        name + "3 On ch=1 n=64 v=70", {{3, 1, 64, 70}}},
       {"a sign is part of a number", name + "-3 On ch=+1 n=-4 v=-5\n",
        {{-3, 1, -4, -5}}},
+      {"fields beyond a byte are kept whole",
+       name + "1 On ch=256 n=300 v=2147483647\n2 On ch=255 n=255 v=255\n"
+              "3 On ch=-2147483648 n=0 v=0\n",
+       {{1, 256, 300, 2147483647}, {2, 255, 255, 255}, {3, INT32_MIN, 0, 0}}},
   };
   for (const Row& row : rows) {
     const ReadResult r = read_text("MFile 1 1 96\n" + row.body);

@@ -51,15 +51,19 @@ TEST(RunTest, AllocationFailures) {
        "Instruments: Flute \n GET_LMEM 1: No memory for array\n"
        "\n Insufficient memory for file input\n",
        head},
-      {FailPoint::time_array, read + "\nNo memory for array1.", head},
-      {FailPoint::channel_array, read + "\nNo memory for array2.", head},
+      {FailPoint::duration_array, read + "\nNo memory for array2.", head},
+      {FailPoint::wide_record,
+       "Instruments: Flute \n GET_LMEM 2: No memory for array\n", head},
   };
+  // The second event's velocity does not fit a byte, so it needs a wide
+  // record of its own.
+  std::string score = kExample;
+  score.replace(score.find("v=0"), 3, "v=-1");
   for (const Row& row : rows) {
     TempDir dir;
     const std::string notes = dir.path("notes.txt");
     const testing::RunOutput r =
-        run_in_process({dir.write("score.txt", kExample), notes}, "",
-                       row.point);
+        run_in_process({dir.write("score.txt", score), notes}, "", row.point);
     EXPECT_EQ(r.status, 1) << row.tail;
     EXPECT_EQ(r.out, banner() + row.tail);
     EXPECT_EQ(r.err, "");

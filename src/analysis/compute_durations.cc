@@ -2,8 +2,11 @@
 
 #include <cassert>
 #include <cstdint>
+#include <new>
 #include <unordered_map>
 #include <vector>
+
+#include "driver/console.h"
 
 namespace morvane {
 namespace {
@@ -37,30 +40,33 @@ class NearestEnd {
 
 void compute_durations(RunState& state) {
   assert(state.division > 0);
-  const std::vector<EventRecord>& slots = state.table.slots;
+  const EventTable& table = state.table;
+  std::vector<float>& duration = state.arrays.duration_beats;
+  try {
+    if (state.fail_at == FailPoint::duration_array) throw std::bad_alloc();
+    duration.assign(table.count(), 0.0f);
+  } catch (const std::bad_alloc&) {
+    fail_on_out(state, "\nNo memory for array2.");
+  }
   const double division = state.division;
   NearestEnd nearest_end;
-  for (std::size_t i = slots.size(); i-- > 1;) {
-    const EventRecord& r = slots[i];
+  for (std::size_t i = table.count(); i-- > 1;) {
+    const EventRecord r = table.at(i);
     if (r.velocity == 0) {
       nearest_end.at(r.channel, r.note) = i;
       continue;
     }
-    // A negative velocity is neither a start nor an end: it keeps its time
-    // in ticks and channel, and the writer prints those.
+    // A negative velocity is neither a start nor an end.
     if (r.velocity < 0) continue;
-    // The start is rounded to single precision once; the duration is
-    // measured from that rounded start, so an end at the very tick of a
-    // start that is not exact in single precision gives a tiny value.
-    const float start_beats = static_cast<float>(r.time_ticks / division);
-    float duration_beats = 0.0f;
+    // The duration is measured from the start as rounded to single
+    // precision, so an end at the very tick of a start that is not exact
+    // there gives a tiny value, perhaps below zero.
     const std::size_t end = nearest_end.at(r.channel, r.note);
     if (end != 0) {
-      duration_beats = static_cast<float>(slots[end].time_ticks / division -
-                                          static_cast<double>(start_beats));
+      const float start = start_beats(r.time_ticks, state.division);
+      duration[i] = static_cast<float>(table.slots[end].time_ticks / division -
+                                       static_cast<double>(start));
     }
-    state.arrays.time[i] = start_beats;
-    state.arrays.channel[i] = duration_beats;
   }
 }
 

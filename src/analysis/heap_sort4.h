@@ -43,6 +43,9 @@ void heap_sort4(std::size_t n, Element* a, Key key) {
     std::size_t i = l;
     std::size_t j = l + l;
     while (j <= ir) {
+      // The children of both candidates share a cache line or two: ask for
+      // them now, while this level is decided.
+      __builtin_prefetch(&a[4 * j]);
       if (j < ir && key(a[j]) < key(a[j + 1])) ++j;
       if (moving_key < key(a[j])) {
         a[i] = a[j];

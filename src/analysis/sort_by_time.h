@@ -7,12 +7,12 @@
 
 namespace morvane {
 
-// Allocates the note arrays and sorts the event records by time with
-// heap_sort4, so that slot i holds the i-th event in time order. Every
-// field of every record comes back as it would after a round trip through
-// single precision (times above 2^24 ticks lose precision). Afterwards the
-// arrays hold each slot's time in ticks and channel. Ends the run with
-// status 1 when an array cannot be allocated.
+// Sorts the event table by time with heap_sort4, in place, so that slot i
+// holds the i-th event in time order. Every field of every event comes back
+// as it would after a round trip through single precision (times above 2^24
+// ticks lose precision; a value that rounds to 2^31 becomes 2147483647).
+// Events with equal times come out in the order the heap sort leaves them,
+// which the note list depends on.
 void sort_by_time(RunState& state);
 
 }  // namespace morvane

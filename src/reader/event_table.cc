@@ -1,7 +1,6 @@
 #include "reader/event_table.h"
 
 #include <cstdint>
-
 #include <new>
 #include <stdexcept>
 
@@ -12,19 +11,9 @@
 #include "driver/console.h"
 
 namespace morvane {
-
-void create_event_table(RunState& state) {
-  try {
-    if (state.fail_at == FailPoint::table_create) throw std::bad_alloc();
-    state.table.slots.assign(1, EventRecord{});
-  } catch (const std::bad_alloc&) {
-    fail_on_out(state, "\n FILE INPUT: No memory for array\n");
-  }
-}
-
 namespace {
 
-// On this kind of machine most of the cost of a large table is the first
+// On this kind of machine much of the cost of a large table is the first
 // touch of each of its pages; asking for huge pages makes those touches 512
 // times fewer. Advice only: the kernel may ignore it.
 void advise_huge_pages(const void* data, std::size_t bytes) {
@@ -44,43 +33,69 @@ void advise_huge_pages(const void* data, std::size_t bytes) {
 
 }  // namespace
 
-void reserve_events(RunState& state, std::size_t expected) {
-  std::vector<EventRecord>& slots = state.table.slots;
-  if (expected <= slots.capacity()) return;
+void create_event_table(RunState& state) {
   try {
-    slots.reserve(expected);
-    advise_huge_pages(slots.data(), slots.capacity() * sizeof(EventRecord));
+    if (state.fail_at == FailPoint::table_create) throw std::bad_alloc();
+    state.table.slots.assign(1, StoredEvent{});
   } catch (const std::bad_alloc&) {
-    // The table grows as it must instead.
-  } catch (const std::length_error&) {
+    fail_on_out(state, "\n FILE INPUT: No memory for array\n");
   }
 }
 
-int GET_LMEM(RunState& state, std::size_t new_count) {
+void reserve_events(RunState& state, std::size_t expected) {
+  std::vector<StoredEvent>& slots = state.table.slots;
+  if (expected <= slots.capacity()) return;
   try {
     if (state.fail_at == FailPoint::table_grow) throw std::bad_alloc();
-    state.table.slots.resize(new_count);
-  } catch (const std::bad_alloc&) {
+    slots.reserve(expected);
+    advise_huge_pages(slots.data(), slots.capacity() * sizeof(StoredEvent));
+  } catch (const std::exception&) {  // bad_alloc, or length_error
+    // Only a hint: the table grows as it must instead.
+  }
+}
+
+int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
+  EventTable& table = state.table;
+  try {
+    if (state.fail_at == FailPoint::table_grow) throw std::bad_alloc();
+    table.slots.resize(new_count);
+  } catch (const std::exception&) {  // bad_alloc, or length_error
     say(state, "\n GET_LMEM 1: No memory for array\n");
     return 0;
-  } catch (const std::length_error&) {
-    say(state, "\n GET_LMEM 1: No memory for array\n");
-    return 0;
+  }
+  if (wide_record) {
+    try {
+      if (state.fail_at == FailPoint::wide_record ||
+          table.wide.size() >= EventTable::kWide) {
+        throw std::bad_alloc();
+      }
+      table.wide.emplace_back();
+    } catch (const std::exception&) {
+      fail_on_out(state, "\n GET_LMEM 2: No memory for array\n");
+    }
   }
   return 1;
 }
 
 void append_event(RunState& state, const EventRecord& event) {
-  std::vector<EventRecord>& slots = state.table.slots;
+  EventTable& table = state.table;
+  const bool packed = EventTable::fits_packed(event);
   // The common case stays inline: room is there and nothing can fail.
-  if (slots.size() < slots.capacity()) {
-    slots.push_back(event);
+  if (packed && table.slots.size() < table.slots.capacity()) {
+    table.slots.push_back({event.time_ticks, EventTable::pack(event)});
     return;
   }
-  if (GET_LMEM(state, slots.size() + 1) == 0) {
+  if (GET_LMEM(state, table.slots.size() + 1, !packed) == 0) {
     fail_on_out(state, "\n Insufficient memory for file input\n");
   }
-  slots.back() = event;
+  StoredEvent& slot = table.slots.back();
+  slot.time_ticks = event.time_ticks;
+  if (packed) {
+    slot.rest = EventTable::pack(event);
+  } else {
+    table.wide.back() = {event.channel, event.note, event.velocity};
+    slot.rest = EventTable::kWide | static_cast<uint32_t>(table.wide.size() - 1);
+  }
 }
 
 }  // namespace morvane

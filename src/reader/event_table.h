@@ -1,8 +1,8 @@
 // The event table: every event of every named track, in input order.
 //
-// Records are stored inline in one contiguous block that grows
-// geometrically, so appending is amortized O(1); slot 0 holds no event (see
-// EventTable in run_state.h).
+// Events are stored inline, 8 bytes each, in one contiguous block that
+// grows geometrically, so appending is amortized O(1); slot 0 holds no event
+// (see EventTable in run_state.h).
 
 #ifndef MORVANE_READER_EVENT_TABLE_H_
 #define MORVANE_READER_EVENT_TABLE_H_
@@ -22,9 +22,11 @@ void create_event_table(RunState& state);
 void reserve_events(RunState& state, std::size_t expected);
 
 // Makes room for one more event so that the table holds new_count slots
-// (the caller's count plus one). Returns 1 on success; 0, after its message
-// on standard output, when the table could not grow.
-int GET_LMEM(RunState& state, std::size_t new_count);
+// (the caller's count plus one), and for its WideFields when wide_record.
+// Returns 1 on success; 0, after its message on standard output, when the
+// table could not grow. Ends the run with status 1 when the table grew but
+// the wide record could not be had.
+int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record);
 
 // Appends one event at slot count; ends the run with status 1 when the table
 // cannot grow.

@@ -11,7 +11,8 @@ namespace morvane {
 // for every slot in time order whose velocity is not 0, the line
 //   start "%4.3f \t", channel - 1, note, velocity "%d\t" each, duration
 //   "%4.3f\n"
-// with start and duration from state.arrays (see NoteArrays).
+// with a start's start_beats and duration from state.arrays; an event of
+// negative velocity gives its time in ticks and its channel number instead.
 void write_note_list(RunState& state);
 
 }  // namespace morvane
