@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/console.h"
+#include "driver/huge_pages.h"
 
 namespace morvane {
 namespace {
@@ -44,6 +45,8 @@ void compute_durations(RunState& state) {
   std::vector<float>& duration = state.arrays.duration_beats;
   try {
     if (state.fail_at == FailPoint::duration_array) throw std::bad_alloc();
+    duration.reserve(table.count());
+    advise_huge_pages(duration.data(), table.count() * sizeof(float));
     duration.assign(table.count(), 0.0f);
   } catch (const std::bad_alloc&) {
     fail_on_out(state, "\nNo memory for array2.");

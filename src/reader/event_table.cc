@@ -4,34 +4,10 @@
 #include <new>
 #include <stdexcept>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "driver/console.h"
+#include "driver/huge_pages.h"
 
 namespace morvane {
-namespace {
-
-// On this kind of machine much of the cost of a large table is the first
-// touch of each of its pages; asking for huge pages makes those touches 512
-// times fewer. Advice only: the kernel may ignore it.
-void advise_huge_pages(const void* data, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr uintptr_t kHuge = uintptr_t{1} << 21;
-  const auto begin = reinterpret_cast<uintptr_t>(data);
-  const uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t last = (begin + bytes) & ~(kHuge - 1);
-  if (last > first) {
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-  }
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
-
-}  // namespace
 
 void create_event_table(RunState& state) {
   try {

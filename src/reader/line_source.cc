@@ -6,7 +6,7 @@
 namespace morvane {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;
+constexpr std::size_t kBlockSize = 1 << 18;
 
 // The line that starts at text[pos], with its line feed if it has one.
 std::string_view line_at(std::string_view text, std::size_t& pos) {

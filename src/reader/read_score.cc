@@ -42,9 +42,16 @@ bool next_line(RunState& state, std::string_view& line) {
 struct ReaderFields {
   NameFields name;
   EventFields event;
+  bool kind_is_meta = false;  // what the last kind word scanned began with
   bool in_section = false;
   int names_seen = 0;
 };
+
+bool is_name_line(std::string_view line) {
+  // Most lines are events; one look at a character sends them on.
+  return line.size() >= kNameMarker.size() && line[2] == 'M' &&
+         line.substr(0, kNameMarker.size()) == kNameMarker;
+}
 
 void report_name(RunState& state, ReaderFields& fields, std::string_view line) {
   fields.name.second.clear();
@@ -92,14 +99,16 @@ void read_score(RunState& state) {
   uint64_t line_number = 1;
   while (next_line(state, line)) {
     ++line_number;
-    if (line.substr(0, kNameMarker.size()) == kNameMarker) {
+    if (is_name_line(line)) {
       report_name(state, fields, line);
     } else if (fields.in_section) {
       EventFields& event = fields.event;
-      if (scan_event(line, event).overflow) {
-        number_out_of_range(state, line_number);
+      const ScanResult scanned = scan_event(line, event);
+      if (scanned.overflow) number_out_of_range(state, line_number);
+      if (scanned.assigned >= 2) {
+        fields.kind_is_meta = event.kind.substr(0, 4) == "Meta";
       }
-      if (event.kind.compare(0, 4, "Meta") == 0) {
+      if (fields.kind_is_meta) {
         fields.in_section = false;
       } else {
         append_event(state, EventRecord{event.time_ticks, event.channel,

@@ -27,13 +27,20 @@ class Scan {
     return true;
   }
 
-  bool word(std::string& out) {
+  bool word(std::string_view& out) {
     skip_white();
     const char* start = p_;
     while (p_ < end_ && !is_white(*p_)) ++p_;
     if (p_ == start) return false;
-    out.assign(start, static_cast<std::size_t>(p_ - start));
+    out = std::string_view(start, static_cast<std::size_t>(p_ - start));
     ++result_.assigned;
+    return true;
+  }
+
+  bool word(std::string& out) {
+    std::string_view view;
+    if (!word(view)) return false;
+    out.assign(view.data(), view.size());
     return true;
   }
 

@@ -50,7 +50,9 @@ struct NameFields {
 
 struct EventFields {
   int32_t time_ticks = 0;
-  std::string kind;
+  // Points into the line scanned last; only the reader's test of the first
+  // four characters needs it, right after the scan.
+  std::string_view kind;
   int32_t channel = 0;
   int32_t note = 0;
   int32_t velocity = 0;

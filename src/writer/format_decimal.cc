@@ -3,37 +3,60 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace morvane {
 
-void append_int(std::string& out, int64_t value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
+char* put_int(char* p, int64_t value) {
+  // Channels, keys and velocities are nearly always below 1000.
+  if (value >= 0 && value < 10) {
+    *p = static_cast<char>('0' + value);
+    return p + 1;
+  }
+  if (value >= 10 && value < 100) {
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    return p + 2;
+  }
+  return std::to_chars(p, p + 20, value).ptr;
+}
+
+char* put_fixed3(char* p, float value) {
+  // A float has 24 significant bits and 1000 < 2^10, so the product is
+  // exact in double precision. Adding a half is exact as well below 2^52
+  // (the product has at most 34 significant bits), so cutting the sum
+  // rounds to three decimals with halves away from zero, and no error of
+  // its own.
+  const double thousandths = std::fabs(static_cast<double>(value) * 1000.0);
+  if (!(thousandths < 4.0e15)) {
+    // Floats this large are whole numbers (or not numbers at all), so the
+    // library's own conversion has no half to round.
+    char text[kMaxFixed3];
+    const int length = std::snprintf(text, sizeof text, "%4.3f",
+                                     static_cast<double>(value));
+    if (length <= 0) return p;
+    std::memcpy(p, text, static_cast<std::size_t>(length));
+    return p + length;
+  }
+  const auto scaled = static_cast<uint64_t>(thousandths + 0.5);
+  if (std::signbit(value)) *p++ = '-';
+  p = put_int(p, static_cast<int64_t>(scaled / 1000));
+  const auto fraction = static_cast<unsigned>(scaled % 1000);
+  p[0] = '.';
+  p[1] = static_cast<char>('0' + fraction / 100);
+  p[2] = static_cast<char>('0' + fraction / 10 % 10);
+  p[3] = static_cast<char>('0' + fraction % 10);
+  return p + 4;
 }
 
 void append_fixed3(std::string& out, float value) {
-  // A float has 24 significant bits and 1000 < 2^10, so the product is exact
-  // in double precision, and rounding it to a whole number rounds the value
-  // to three decimals with no error of its own.
-  const double thousandths = std::round(static_cast<double>(value) * 1000.0);
-  if (!(std::fabs(thousandths) < 9.0e18)) {
-    // Floats this large are whole numbers (or not numbers at all), so the
-    // library's own conversion has no half to round.
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, "%4.3f",
-                                     static_cast<double>(value));
-    if (length > 0) out.append(text, static_cast<std::size_t>(length));
-    return;
-  }
-  const int64_t scaled = static_cast<int64_t>(std::fabs(thousandths));
-  if (std::signbit(value)) out.push_back('-');
-  append_int(out, scaled / 1000);
-  const int fraction = static_cast<int>(scaled % 1000);
-  out.push_back('.');
-  out.push_back(static_cast<char>('0' + fraction / 100));
-  out.push_back(static_cast<char>('0' + fraction / 10 % 10));
-  out.push_back(static_cast<char>('0' + fraction % 10));
+  char text[kMaxFixed3];
+  out.append(text, put_fixed3(text, value));
+}
+
+void append_int(std::string& out, int64_t value) {
+  char text[24];
+  out.append(text, put_int(text, value));
 }
 
 }  // namespace morvane

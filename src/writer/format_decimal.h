@@ -14,10 +14,17 @@ namespace morvane {
 // rounds such halves to even. A negative value that rounds to zero keeps its
 // sign: -0.000.
 //
-// This function is performance-critical; benchmark any change.
-void append_fixed3(std::string& out, float value);
+// Writes at p, which has room for kMaxFixed3 characters, and returns the
+// end. This function is performance-critical; benchmark any change.
+char* put_fixed3(char* p, float value);
+inline constexpr int kMaxFixed3 = 64;
 
-// Appends value in decimal, as "%d" would.
+// Writes value in decimal at p, as "%d" would (room for 20 characters), and
+// returns the end.
+char* put_int(char* p, int64_t value);
+
+// The same, appended to a string.
+void append_fixed3(std::string& out, float value);
 void append_int(std::string& out, int64_t value);
 
 }  // namespace morvane

@@ -1,5 +1,8 @@
 #include "writer/note_list_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace morvane {
 
 std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
@@ -14,17 +17,27 @@ std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink) {
 }
 
 NoteListFile::NoteListFile(std::FILE* file, std::string* sink)
-    : file_(file), sink_(sink) {}
+    : file_(file), sink_(sink), block_(new char[kBlockSize]) {}
 
 NoteListFile::~NoteListFile() { close(); }
 
+void NoteListFile::write(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t part = std::min(text.size(), kBlockSize - used_);
+    std::memcpy(block_.get() + used_, text.data(), part);
+    used_ += part;
+    text.remove_prefix(part);
+    if (used_ == kBlockSize) flush();
+  }
+}
+
 void NoteListFile::flush() {
-  if (sink_ != nullptr) sink_->append(buffer_);
-  if (file_ != nullptr && !buffer_.empty() &&
-      std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+  if (sink_ != nullptr) sink_->append(block_.get(), used_);
+  if (file_ != nullptr && used_ > 0 &&
+      std::fwrite(block_.get(), 1, used_, file_) != used_) {
     failed_ = true;
   }
-  buffer_.clear();
+  used_ = 0;
 }
 
 bool NoteListFile::close() {

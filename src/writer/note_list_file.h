@@ -24,29 +24,32 @@ class NoteListFile {
   NoteListFile(const NoteListFile&) = delete;
   NoteListFile& operator=(const NoteListFile&) = delete;
 
-  void write(std::string_view text) {
-    buffer_.append(text);
-    if (buffer_.size() >= kFlushSize) flush();
-  }
+  void write(std::string_view text);
 
-  // For writers that format in place: append to it, then call wrote().
-  std::string& buffer() { return buffer_; }
-  void wrote() {
-    if (buffer_.size() >= kFlushSize) flush();
+  // For writers that format in place: room for at least bytes characters
+  // (far fewer than a flush block holds); write there, then hand the end
+  // to used().
+  char* room(std::size_t bytes) {
+    if (kBlockSize - used_ < bytes) flush();
+    return block_.get() + used_;
+  }
+  void used(const char* end) {
+    used_ = static_cast<std::size_t>(end - block_.get());
   }
 
   // Flushes and closes; false if any write, the flush or the close failed.
   bool close();
 
  private:
-  static constexpr std::size_t kFlushSize = 1 << 18;
+  static constexpr std::size_t kBlockSize = 1 << 18;
 
   NoteListFile(std::FILE* file, std::string* sink);
   void flush();
 
   std::FILE* file_;
   std::string* sink_;
-  std::string buffer_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
   bool failed_ = false;
 };
 

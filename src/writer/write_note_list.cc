@@ -21,20 +21,21 @@ void write_note_list(RunState& state) {
     // note lists have always had it.
     if (r.velocity == 0) continue;
     const bool start = r.velocity > 0;
-    std::string& line = file.buffer();
-    append_fixed3(line, start ? start_beats(r.time_ticks, state.division)
-                              : static_cast<float>(r.time_ticks));
-    line += " \t";
-    append_int(line, static_cast<int64_t>(r.channel) - 1);
-    line += '\t';
-    append_int(line, r.note);
-    line += '\t';
-    append_int(line, r.velocity);
-    line += '\t';
-    append_fixed3(line, start ? state.arrays.duration_beats[i]
-                              : static_cast<float>(r.channel));
-    line += '\n';
-    file.wrote();
+    char* p = file.room(2 * kMaxFixed3 + 3 * 24);
+    p = put_fixed3(p, start ? start_beats(r.time_ticks, state.division)
+                            : static_cast<float>(r.time_ticks));
+    *p++ = ' ';
+    *p++ = '\t';
+    p = put_int(p, static_cast<int64_t>(r.channel) - 1);
+    *p++ = '\t';
+    p = put_int(p, r.note);
+    *p++ = '\t';
+    p = put_int(p, r.velocity);
+    *p++ = '\t';
+    p = put_fixed3(p, start ? state.arrays.duration_beats[i]
+                            : static_cast<float>(r.channel));
+    *p++ = '\n';
+    file.used(p);
   }
 }
 
