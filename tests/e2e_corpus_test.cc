@@ -14,17 +14,6 @@
 namespace morvane::testing {
 namespace {
 
-std::vector<std::string> corpus_names() {
-  std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(data_path("corpus"))) {
-    if (entry.path().extension() == ".mid") {
-      names.push_back(entry.path().stem().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 Outcome translate(const std::string& source, const std::string& as) {
   TempDir dir;

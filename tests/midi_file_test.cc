@@ -11,20 +11,10 @@
 namespace morvane {
 namespace {
 
+using testing::corpus_names;
 using testing::data_path;
 using testing::read_file;
 
-std::vector<std::string> corpus_names() {
-  std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(data_path("corpus"))) {
-    if (entry.path().extension() == ".mid") {
-      names.push_back(entry.path().stem().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The converter's own renderings of the corpus files are the reference:
 // every line, byte for byte.

@@ -1,5 +1,6 @@
 #include "test_common.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -43,6 +44,18 @@ void write_file(const std::string& path, const std::string& contents) {
 
 std::string data_path(const std::string& name) {
   return std::string(MORVANE_TEST_DATA) + "/" + name;
+}
+
+std::vector<std::string> corpus_names() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(data_path("corpus"))) {
+    if (entry.path().extension() == ".mid") {
+      names.push_back(entry.path().stem().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string banner() {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace morvane::testing {
 
@@ -32,6 +33,9 @@ void write_file(const std::string& path, const std::string& contents);
 
 // The corpus and sample files kept beside the tests.
 std::string data_path(const std::string& name);
+
+// The names (without extension) of the MIDI files in the corpus, sorted.
+std::vector<std::string> corpus_names();
 
 // The banner every run starts with.
 std::string banner();

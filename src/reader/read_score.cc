@@ -44,7 +44,7 @@ struct ReaderFields {
   EventFields event;
   bool kind_is_meta = false;  // what the last kind word scanned began with
   bool in_section = false;
-  int names_seen = 0;
+  uint64_t names_seen = 0;
 };
 
 bool is_name_line(std::string_view line) {
