@@ -1,0 +1,146 @@
+// Inputs meant to break a reader: binary bytes, huge lines, floods of empty
+// lines, damaged MIDI files. Every run must end with status 0 and a whole
+// note list, or status 1 and a message, the same way every time.
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "driver/run.h"
+#include "reader/line_source.h"
+#include "test_common.h"
+#include "writer/note_list_file.h"
+
+namespace morvane {
+namespace {
+
+using testing::corpus_names;
+using testing::data_path;
+using testing::read_file;
+
+struct Translation {
+  int status = -1;
+  std::string out, err, notes;
+};
+
+Translation translate(const std::string& score) {
+  std::ostringstream out, err;
+  std::istringstream keys;
+  Translation t;
+  {
+    RunState state(out, err, keys);
+    state.input_name = "score";
+    state.output_name = "notes";
+    state.input = std::make_unique<MemoryLineSource>(score);
+    state.output = NoteListFile::in_memory(&t.notes);
+    t.status = run_guarded(state, [&] { translate_open_files(state); });
+  }
+  t.out = out.str();
+  t.err = err.str();
+  return t;
+}
+
+void expect_sound(const std::string& score, const std::string& what) {
+  const Translation first = translate(score);
+  ASSERT_TRUE(first.status == 0 || first.status == 1) << what;
+  if (first.status == 0) {
+    EXPECT_NE(first.out.find("Writing data to 'notes'"), std::string::npos)
+        << what;
+  } else {
+    EXPECT_FALSE(first.err.empty() && first.out.empty()) << what;
+  }
+  const Translation again = translate(score);
+  EXPECT_EQ(again.status, first.status) << what;
+  EXPECT_EQ(again.out, first.out) << what;
+  EXPECT_EQ(again.notes, first.notes) << what;
+}
+
+const std::string kHead = "MFile 1 1 96\nMTrk\n0 Meta TrkName \xff\xfe\x80 n\xc3\n";
+
+TEST(HardeningTest, HostileText) {
+  std::mt19937 random(9);
+  std::string binary(100000, '\0');
+  for (char& c : binary) c = static_cast<char>(random());
+  expect_sound(binary, "binary bytes");
+  expect_sound("MFile 1 1 96\n" + binary, "binary bytes after a header");
+  expect_sound(kHead + binary, "binary bytes in a section");
+  expect_sound(kHead + "1 On ch=1 n=60 v=" + std::string(500, '9') + "\n",
+               "a number of hundreds of digits");
+  expect_sound(kHead + "1 On ch=1 n=60 v=90", "no final line feed");
+  expect_sound("MFile 1 1 " + std::string(300, '0') + "7\n",
+               "a division with hundreds of leading zeros");
+}
+
+TEST(HardeningTest, HugeLinesAndFloods) {
+  // A line of four megabytes is one event.
+  Translation t = translate(kHead + "5 On ch=1 n=60 v=90 " +
+                            std::string(4 << 20, 'x') + "\n");
+  EXPECT_EQ(t.status, 0);
+  EXPECT_NE(t.out.find("Number of lines in array 1\n"), std::string::npos);
+
+  // Two million empty lines outside a section are passed over...
+  t = translate("MFile 1 1 96\n" + std::string(2000000, '\n'));
+  EXPECT_EQ(t.status, 0);
+  EXPECT_NE(t.out.find("Number of lines in array 0\n"), std::string::npos);
+
+  // ...and inside one, each repeats the event before it.
+  t = translate(kHead + "0 On ch=1 n=60 v=90\n" + std::string(2000000, '\n'));
+  EXPECT_EQ(t.status, 0);
+  EXPECT_NE(t.out.find("Number of lines in array 2000001\n"),
+            std::string::npos);
+}
+
+TEST(HardeningTest, DamagedMidiFiles) {
+  std::mt19937 random(4);
+  for (const std::string& name : corpus_names()) {
+    const std::string whole = read_file(data_path("corpus/" + name + ".mid"));
+    for (std::size_t cut = 4; cut < whole.size(); cut += 97) {
+      expect_sound(whole.substr(0, cut), name + " cut");
+    }
+    for (int n = 0; n < 20; ++n) {
+      std::string flipped = whole;
+      for (int k = 0; k < 3; ++k) {
+        flipped[4 + random() % (flipped.size() - 4)] =
+            static_cast<char>(random());
+      }
+      expect_sound(flipped, name + " flipped");
+    }
+  }
+}
+
+TEST(HardeningTest, DamagedMidiFileLeavesTheNoteListEmpty) {
+  const std::string whole = read_file(data_path("corpus/chords.mid"));
+  const Translation t = translate(whole.substr(0, whole.size() - 10));
+  EXPECT_EQ(t.status, 1);
+  EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file: ", 0), 0u) << t.err;
+  EXPECT_EQ(t.notes, "");
+  EXPECT_EQ(t.out, "");
+}
+
+TEST(HardeningTest, MidiTimesBeyond32BitsAreOutOfRange) {
+  auto chunk = [](const std::string& type, const std::string& body) {
+    std::string out = type;
+    for (int shift : {24, 16, 8, 0}) {
+      out += static_cast<char>(body.size() >> shift & 0xff);
+    }
+    return out + body;
+  };
+  std::string track = std::string("\0\xff\x03\x01" "A", 5);
+  for (int k = 0; k < 9; ++k) {
+    // The longest delta there is: 0x0fffffff ticks.
+    track += std::string("\xff\xff\xff\x7f", 4) +
+             (k == 0 ? std::string("\x90\x3c\x40", 3) : std::string("\x3c\x40", 2));
+  }
+  const std::string file =
+      chunk("MThd", std::string("\0\1\0\2\0\x60", 6)) + chunk("MTrk", "") +
+      chunk("MTrk", track);
+  const Translation t = translate(file);
+  EXPECT_EQ(t.status, 1);
+  // MFile, MTrk, TrkEnd, MTrk, the name, then the ninth note is line 14.
+  EXPECT_EQ(t.err, "\nNumber out of range in line 14 of the MIDI text file.\n");
+}
+
+}  // namespace
+}  // namespace morvane
