@@ -5,13 +5,13 @@
 // arguments, so a test can stop after any stage and look at what it left.
 // The struct owns every buffer of the run; nothing else in the program is
 // global, and a failure anywhere ends the run by throwing RunFailure, which
-// only the process entry (or a test) catches.
+// only run_guarded (driver/run.h) catches, to return its status.
 //
 // Example, in-process:
 //   std::ostringstream out, err;
 //   std::istringstream keys;
 //   RunState state(out, err, keys);
-//   int status = run_translation(state, {"morvane", "score.txt", "notes.txt"});
+//   int status = run(state, {"morvane", "score.txt", "notes.txt"});
 
 #ifndef MORVANE_DRIVER_RUN_STATE_H_
 #define MORVANE_DRIVER_RUN_STATE_H_
