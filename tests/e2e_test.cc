@@ -292,5 +292,24 @@ TEST(EndToEnd, ScoresThatCannotBeRead) {
   EXPECT_FALSE(r.notes_exist);
 }
 
+// Memory that runs out where the program has no message of its own (here
+// the buffer of one very long line) still ends the run with a message and
+// status 1, never a crash.
+TEST(EndToEnd, MemoryRunningOutOnAHugeLine) {
+#if defined(MORVANE_SANITIZED)
+  GTEST_SKIP() << "sanitizers need more address space than the limit leaves";
+#else
+  if (testing_windows_build()) GTEST_SKIP() << "limits address space by ulimit";
+  TempDir dir;
+  dir.write("score.txt", "MFile 1 1 96\nMTrk\n0 Meta TrkName A\n0 On ch=1 n=1 v=1 " +
+                             std::string(48 << 20, 'x') + "\n");
+  const Outcome r = run_morvane(dir, "score.txt notes.txt", "", "notes.txt",
+                                "ulimit -v 40000; ");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, banner() + "Instruments: A \n Out of memory\n");
+  EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument A \n");
+#endif
+}
+
 }  // namespace
 }  // namespace morvane::testing
