@@ -2,12 +2,19 @@
 //
 // The order in which it leaves equal keys is part of the program's output:
 // the note list is compared byte for byte, and the duration stage pairs a
-// note start with the first matching end after it. So the steps below are
-// kept exactly as they are, with a strict less-than on the keys; a
-// different (even a stable) sort would change note lists.
+// note start with the first matching end after it. So the steps below make
+// exactly the comparisons and moves of the classic heap sort (build the heap
+// from node n/2 back to 1, then move the largest to the end, one at a time),
+// with a strict less-than on the keys; a different (even a stable) sort
+// would change note lists. The tests hold it to a literal copy of those
+// steps.
 //
 // Elements are 1-based: elements 1 .. n are sorted, element 0 is untouched.
 // `key(element)` gives the sort key; moving an element moves all of it.
+// `settled(first)` is told, as the sorted tail grows, that elements first ..
+// n hold their final values and will not be touched again, so that another
+// thread may start on them; it is not told of the last two, which settle as
+// the function returns.
 //
 // This function is performance-critical; benchmark any change.
 
@@ -22,8 +29,57 @@ namespace morvane {
 
 // Sorts a[1..n] in ascending order of key. Needs n >= 2: with fewer the
 // steps never reach their end, and a shorter range is already in order.
-template <typename Element, typename Key>
-void heap_sort4(std::size_t n, Element* a, Key key) {
+struct NothingSettled {
+  void operator()(std::size_t) const {}
+};
+
+namespace heap_sort4_detail {
+
+// Asks for the descendants of node i four levels down (16 elements from
+// 16i), so that they are in cache by the time the sift gets there. The
+// address is worked out as a number, since near the bottom it lies past
+// the array; a prefetch never faults.
+template <typename Element>
+inline void prefetch_descendants(const Element* a, std::size_t i) {
+  const uintptr_t first =
+      reinterpret_cast<uintptr_t>(a) + 16 * i * sizeof(Element);
+  constexpr uintptr_t kSpan = 16 * sizeof(Element);
+  for (uintptr_t offset = 0; offset < kSpan; offset += 64) {
+    __builtin_prefetch(reinterpret_cast<const void*>(first + offset));
+  }
+  __builtin_prefetch(reinterpret_cast<const void*>(first + kSpan - 1));
+}
+
+// Sifts the element with moving_key down from node i of the heap a[1..ir]:
+// moves each larger child up while moving_key is below it, and returns the
+// node left for the moving element. Of two children the second is taken
+// only when its key is strictly greater. The child is chosen by arithmetic
+// rather than a branch, which the processor could not predict.
+template <typename Element, typename Key, typename KeyValue>
+inline std::size_t sift_down(Element* a, std::size_t i, std::size_t ir, Key key,
+                             KeyValue moving_key) {
+  std::size_t j = i + i;
+  while (j < ir) {  // both children exist
+    prefetch_descendants(a, i);
+    j += static_cast<std::size_t>(key(a[j]) < key(a[j + 1]));
+    if (!(moving_key < key(a[j]))) return i;
+    a[i] = a[j];
+    i = j;
+    j += j;
+  }
+  if (j == ir && moving_key < key(a[j])) {  // an only child
+    a[i] = a[j];
+    i = j;
+  }
+  return i;
+}
+
+}  // namespace heap_sort4_detail
+
+// Sorts a[1..n] in ascending order of key. Needs n >= 2: with fewer the
+// steps never reach their end, and a shorter range is already in order.
+template <typename Element, typename Key, typename Settled = NothingSettled>
+void heap_sort4(std::size_t n, Element* a, Key key, Settled settled = {}) {
   assert(n >= 2);
   std::size_t l = n / 2 + 1;
   std::size_t ir = n;
@@ -39,27 +95,9 @@ void heap_sort4(std::size_t n, Element* a, Key key) {
         a[1] = moving;
         return;
       }
+      settled(ir + 1);
     }
-    const auto moving_key = key(moving);
-    std::size_t i = l;
-    std::size_t j = l + l;
-    while (j <= ir) {
-      // The children of both candidates share a cache line or two: ask for
-      // them now, while this level is decided. The address is worked out
-      // as a number, since near the bottom it lies past the array; a
-      // prefetch never faults.
-      __builtin_prefetch(reinterpret_cast<const void*>(
-          reinterpret_cast<uintptr_t>(a) + 4 * j * sizeof(Element)));
-      if (j < ir && key(a[j]) < key(a[j + 1])) ++j;
-      if (moving_key < key(a[j])) {
-        a[i] = a[j];
-        i = j;
-        j += j;
-      } else {
-        break;
-      }
-    }
-    a[i] = moving;
+    a[heap_sort4_detail::sift_down(a, l, ir, key, key(moving))] = moving;
   }
 }
 

@@ -4,15 +4,12 @@
 #include <new>
 #include <stdexcept>
 
-#include "analysis/compute_durations.h"
-#include "analysis/sort_by_time.h"
 #include "driver/banner.h"
 #include "driver/console.h"
 #include "driver/open_files.h"
 #include "reader/line_source.h"
 #include "reader/read_score.h"
 #include "writer/note_list_file.h"
-#include "writer/write_note_list.h"
 
 namespace morvane {
 namespace {
@@ -24,11 +21,9 @@ void translate(RunState& state, const std::vector<std::string>& args) {
 
 }  // namespace
 
-void translate_open_files(RunState& state) {
+void translate_open_files(RunState& state, const OverlapShape& shape) {
   read_score(state);
-  sort_by_time(state);
-  compute_durations(state);
-  write_note_list(state);
+  sort_pair_and_write(state, shape);
   if (!state.output->close()) {
     fail(state, "\n Can't write score output " + state.output_name + "\n");
   }

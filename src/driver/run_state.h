@@ -123,6 +123,7 @@ enum class FailPoint {
   table_grow,
   wide_record,
   duration_array,
+  second_thread,  // the thread cannot be started: the run goes on without
 };
 
 // Carries the exit status of a failed run to the process entry. The message

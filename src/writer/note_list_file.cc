@@ -22,6 +22,11 @@ NoteListFile::NoteListFile(std::FILE* file, std::string* sink)
 NoteListFile::~NoteListFile() { close(); }
 
 void NoteListFile::write(std::string_view text) {
+  if (text.size() >= kBlockSize) {
+    flush();
+    emit(text.data(), text.size());
+    return;
+  }
   while (!text.empty()) {
     const std::size_t part = std::min(text.size(), kBlockSize - used_);
     std::memcpy(block_.get() + used_, text.data(), part);
@@ -32,12 +37,16 @@ void NoteListFile::write(std::string_view text) {
 }
 
 void NoteListFile::flush() {
-  if (sink_ != nullptr) sink_->append(block_.get(), used_);
-  if (file_ != nullptr && used_ > 0 &&
-      std::fwrite(block_.get(), 1, used_, file_) != used_) {
+  emit(block_.get(), used_);
+  used_ = 0;
+}
+
+void NoteListFile::emit(const char* data, std::size_t size) {
+  if (sink_ != nullptr) sink_->append(data, size);
+  if (file_ != nullptr && size > 0 &&
+      std::fwrite(data, 1, size, file_) != size) {
     failed_ = true;
   }
-  used_ = 0;
 }
 
 bool NoteListFile::close() {

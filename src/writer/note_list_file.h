@@ -24,6 +24,7 @@ class NoteListFile {
   NoteListFile(const NoteListFile&) = delete;
   NoteListFile& operator=(const NoteListFile&) = delete;
 
+  // Appends text; a long text goes to the file in one piece.
   void write(std::string_view text);
 
   // For writers that format in place: room for at least bytes characters
@@ -45,6 +46,7 @@ class NoteListFile {
 
   NoteListFile(std::FILE* file, std::string* sink);
   void flush();
+  void emit(const char* data, std::size_t size);
 
   std::FILE* file_;
   std::string* sink_;

@@ -1,5 +1,7 @@
 #include "writer/write_note_list.h"
 
+#include <algorithm>
+
 #include "analysis/compute_durations.h"
 #include "driver/console.h"
 #include "writer/format_decimal.h"
@@ -7,13 +9,30 @@
 
 namespace morvane {
 
-void write_note_list(RunState& state) {
+static_assert(kMaxNoteLine >= 2 * kMaxFixed3 + 3 * 20 + 6);
+
+void announce_note_list(RunState& state) {
   say(state, "\n Writing data to");
   say(state, " '" + state.output_name + "'\n");
+}
 
-  const EventTable& table = state.table;
+void write_note_list(RunState& state) {
+  announce_note_list(state);
   NoteListFile& file = *state.output;
-  for (std::size_t i = 1; i < table.count(); ++i) {
+  // In runs of slots, so that each run fits the file's room.
+  constexpr std::size_t kRun = 256;
+  for (std::size_t lo = 1; lo < state.table.count(); lo += kRun) {
+    const std::size_t hi = std::min(lo + kRun, state.table.count());
+    file.used(put_note_lines(state, lo, hi,
+                             state.arrays.duration_beats.data() + lo,
+                             file.room(kRun * kMaxNoteLine)));
+  }
+}
+
+char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
+                     const float* duration, char* p) {
+  const EventTable& table = state.table;
+  for (std::size_t i = lo; i < hi; ++i) {
     const EventRecord r = table.at(i);
     // Ends (velocity 0) are not written. A negative velocity is: the
     // duration stage passed it over, so its start is still in ticks and its
@@ -21,7 +40,6 @@ void write_note_list(RunState& state) {
     // note lists have always had it.
     if (r.velocity == 0) continue;
     const bool start = r.velocity > 0;
-    char* p = file.room(2 * kMaxFixed3 + 3 * 24);
     p = put_fixed3(p, start ? start_beats(r.time_ticks, state.division)
                             : static_cast<float>(r.time_ticks));
     *p++ = ' ';
@@ -32,11 +50,10 @@ void write_note_list(RunState& state) {
     *p++ = '\t';
     p = put_int(p, r.velocity);
     *p++ = '\t';
-    p = put_fixed3(p, start ? state.arrays.duration_beats[i]
-                            : static_cast<float>(r.channel));
+    p = put_fixed3(p, start ? duration[i - lo] : static_cast<float>(r.channel));
     *p++ = '\n';
-    file.used(p);
   }
+  return p;
 }
 
 }  // namespace morvane

@@ -1,0 +1,183 @@
+#include "driver/sort_pair_write.h"
+
+#include <algorithm>
+#include <cassert>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "analysis/compute_durations.h"
+#include "analysis/sort_by_time.h"
+#include "driver/console.h"
+#include "driver/huge_pages.h"
+#include "writer/note_list_file.h"
+#include "writer/write_note_list.h"
+
+namespace morvane {
+namespace {
+
+// The lowest slot from which the table is in its final order, as the
+// sorting thread last told it. Waking the other thread costs far more than
+// telling (on a virtual machine, much more), so the sorting thread wakes it
+// only once the slot it waits for has settled.
+class SettledFrom {
+ public:
+  explicit SettledFrom(std::size_t first) : first_(first) {}
+
+  void set(std::size_t first) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    first_ = first;
+    if (first_ <= awaited_) {
+      awaited_ = 0;
+      changed_.notify_one();
+    }
+  }
+
+  // Waits until slot has settled; returns the lowest settled slot.
+  std::size_t wait_until(std::size_t slot) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (first_ > slot) {
+      awaited_ = slot;
+      changed_.wait(lock, [&] { return first_ <= slot; });
+    }
+    return first_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t first_;
+  std::size_t awaited_ = 0;  // 0: nobody waits
+};
+
+// Pairs and formats the table block by block from the top, waiting for
+// each block to settle. Touches only settled slots and its own memory, so
+// it may run beside the sort.
+class Tail {
+ public:
+  // Ends the run, as compute_durations does, when the durations of a block
+  // cannot be had.
+  Tail(RunState& state, const OverlapShape& shape, SettledFrom& settled)
+      : state_(state), shape_(shape), settled_(settled), durations_(state) {
+    try {
+      if (state.fail_at == FailPoint::duration_array) throw std::bad_alloc();
+      block_duration_.resize(shape.block_events);
+    } catch (const std::bad_alloc&) {
+      fail_on_out(state, "\nNo memory for array2.");
+    }
+  }
+
+  void run() noexcept {
+    try {
+      for (std::size_t hi = state_.table.count(); hi > 1;) {
+        // Few waits: each for an eighth of what is left (the sort settles
+        // slots ever faster as its heap shrinks), and at least a block.
+        const std::size_t batch = std::max(shape_.block_events, hi / 8);
+        const std::size_t settled =
+            settled_.wait_until(hi > batch + 1 ? hi - batch : 1);
+        while (hi > settled) {
+          const std::size_t lo = std::max(
+              settled, hi > shape_.block_events ? hi - shape_.block_events
+                                                : std::size_t{1});
+          put_block(lo, hi);
+          hi = lo;
+        }
+      }
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+
+  // After run(): rethrows its failure, or writes the text in file order.
+  void write() {
+    if (failure_) std::rethrow_exception(failure_);
+    announce_note_list(state_);
+    for (auto block = blocks_.rbegin(); block != blocks_.rend(); ++block) {
+      state_.output->write(*block);
+    }
+  }
+
+ private:
+  void put_block(std::size_t lo, std::size_t hi) {
+    durations_.pass(lo, hi, block_duration_.data());
+    char* begin = room((hi - lo) * kMaxNoteLine, hi);
+    char* end = put_note_lines(state_, lo, hi, block_duration_.data(), begin);
+    blocks_.emplace_back(begin, static_cast<std::size_t>(end - begin));
+    free_ = end;
+  }
+
+  // The text is kept in large buffers, each filled from its start, so that
+  // few pages are asked for and those can be huge; a buffer is sized for
+  // what the slots below hi usually need, so a small table gets a small one.
+  char* room(std::size_t bytes, std::size_t hi) {
+    if (static_cast<std::size_t>(end_ - free_) < bytes) {
+      const std::size_t size =
+          std::max(bytes, std::min(kBufferSize, hi * kUsualNoteLine));
+      buffers_.emplace_back(new char[size]);
+      free_ = buffers_.back().get();
+      end_ = free_ + size;
+      advise_huge_pages(free_, size);
+    }
+    return free_;
+  }
+
+  static constexpr std::size_t kBufferSize = std::size_t{32} << 20;
+  static constexpr std::size_t kUsualNoteLine = 32;
+
+  RunState& state_;
+  const OverlapShape& shape_;
+  SettledFrom& settled_;
+  DurationPass durations_;
+  std::vector<float> block_duration_;
+  std::vector<std::unique_ptr<char[]>> buffers_;
+  char* free_ = nullptr;
+  char* end_ = nullptr;
+  std::vector<std::string_view> blocks_;  // from the last one back
+  std::exception_ptr failure_;
+};
+
+std::thread start_thread(RunState& state, Tail& tail) {
+  if (state.fail_at == FailPoint::second_thread) return std::thread();
+  try {
+    return std::thread([&tail] { tail.run(); });
+  } catch (const std::system_error&) {
+    return std::thread();
+  }
+}
+
+}  // namespace
+
+void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
+  assert(shape.block_events >= 1);
+  assert((shape.settle_step & (shape.settle_step - 1)) == 0);
+  if (state.table.events() < std::max<std::size_t>(shape.min_events, 2)) {
+    sort_by_time(state);
+    compute_durations(state);
+    write_note_list(state);
+    return;
+  }
+  // Nothing is settled yet. The durations are allocated before the sort
+  // starts; the sort reports nothing, so a failure reads as before.
+  SettledFrom settled(state.table.count());
+  Tail tail(state, shape, settled);
+  std::thread second = start_thread(state, tail);
+  const std::size_t step_mask = shape.settle_step - 1;
+  sort_by_time(state, [&](std::size_t first) {
+    if ((first & step_mask) == 0) settled.set(first);
+  });
+  settled.set(1);
+  if (second.joinable()) {
+    second.join();
+  } else {
+    tail.run();
+  }
+  tail.write();
+}
+
+}  // namespace morvane

@@ -1,0 +1,37 @@
+// The stages after reading, overlapped on two threads.
+//
+// The heap sort settles the events from the last slot back, and the pairing
+// walks them in that same direction, so while one thread sorts, a second
+// pairs and formats each block of slots as soon as the sort has put it in
+// its final order. Formatting backwards means the text of the blocks is
+// kept until the sort ends, then written in file order. The note list is
+// the same byte for byte as sort_by_time, compute_durations and
+// write_note_list one after the other give; only the time differs.
+
+#ifndef MORVANE_DRIVER_SORT_PAIR_WRITE_H_
+#define MORVANE_DRIVER_SORT_PAIR_WRITE_H_
+
+#include <cstddef>
+
+#include "driver/run_state.h"
+
+namespace morvane {
+
+struct OverlapShape {
+  // Slots the second thread pairs and formats at a time.
+  std::size_t block_events = std::size_t{1} << 14;
+  // How often, in slots, the sort tells how far it has settled; a power of
+  // two.
+  std::size_t settle_step = std::size_t{1} << 12;
+  // Below this many events a second thread is not worth starting.
+  std::size_t min_events = std::size_t{1} << 16;
+};
+
+// Sorts, pairs and writes the note lines, as the three stages in turn
+// would, messages and failures included. When the second thread cannot be
+// started, does the work on the calling thread.
+void sort_pair_and_write(RunState& state, const OverlapShape& shape = {});
+
+}  // namespace morvane
+
+#endif  // MORVANE_DRIVER_SORT_PAIR_WRITE_H_
