@@ -1,10 +1,11 @@
 #include "analysis/heap_sort4.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "analysis/sort_by_time.h"
 
@@ -98,9 +99,9 @@ std::vector<int32_t> notes_of(const std::vector<EventRecord>& events) {
 TEST(HeapSort4Test, OrdersOfTheWorkedExamples) {
   EXPECT_EQ(production_sort({{480, 1, 72, 0}, {0, 2, 60, 64}}),
             (std::vector<EventRecord>{{0, 2, 60, 64}, {480, 1, 72, 0}}));
-  EXPECT_EQ(notes_of(production_sort({{0, 1, 60, 1}, {0, 1, 64, 1},
-                                      {0, 1, 67, 1}})),
-            (std::vector<int32_t>{64, 67, 60}));
+  EXPECT_EQ(
+      notes_of(production_sort({{0, 1, 60, 1}, {0, 1, 64, 1}, {0, 1, 67, 1}})),
+      (std::vector<int32_t>{64, 67, 60}));
   EXPECT_EQ(notes_of(production_sort({{5, 1, 1, 1}, {5, 1, 2, 1}})),
             (std::vector<int32_t>{2, 1}));
   // Equal times alone come out as a rotation: 2nd, 3rd, ..., last, 1st.
@@ -115,11 +116,10 @@ TEST(HeapSort4Test, OrdersOfTheWorkedExamples) {
 }
 
 TEST(HeapSort4Test, FieldsPassThroughSinglePrecision) {
-  const std::vector<EventRecord> sorted =
-      production_sort({{16777217, 16777217, -16777219, 2147483647},
-                       {2147483600, 1, 2, 3}});
-  EXPECT_EQ(sorted[0], (EventRecord{16777216, 16777216, -16777220,
-                                    2147483647}));
+  const std::vector<EventRecord> sorted = production_sort(
+      {{16777217, 16777217, -16777219, 2147483647}, {2147483600, 1, 2, 3}});
+  EXPECT_EQ(sorted[0],
+            (EventRecord{16777216, 16777216, -16777220, 2147483647}));
   EXPECT_EQ(sorted[1], (EventRecord{2147483647, 1, 2, 3}));
 }
 
@@ -137,16 +137,52 @@ TEST(HeapSort4Test, SameOrderAsFourFloatArrays) {
       } else if (shape == 1) {
         time = std::uniform_int_distribution<int32_t>(0, 40)(random) * 120;
       } else if (shape == 2) {
-        time = std::uniform_int_distribution<int32_t>(16777200, 16777240)(
-            random);
+        time =
+            std::uniform_int_distribution<int32_t>(16777200, 16777240)(random);
       } else {
-        time = std::uniform_int_distribution<int32_t>(INT32_MIN, INT32_MAX)(
-            random);
+        time = std::uniform_int_distribution<int32_t>(INT32_MIN,
+                                                      INT32_MAX)(random);
       }
       // Some fields beyond a byte, so both ways of storing an event ride.
       in.push_back({time, k, k % 7 == 0 ? -k : k % 128, k % 3});
     }
     ASSERT_EQ(production_sort(in), reference_sort(in)) << "round " << round;
+  }
+}
+
+// The subtrees of the first phase may be built in any order (and so on two
+// threads): the heap, and so the order of equal times, stays the same.
+TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
+  std::mt19937 random(8);
+  for (int round = 0; round < 200; ++round) {
+    const int n = std::uniform_int_distribution<int>(2, 6000)(random);
+    std::vector<EventRecord> in;
+    for (int k = 0; k < n; ++k) {
+      const int32_t time =
+          round % 2 == 0 ? std::uniform_int_distribution<int32_t>(0, 9)(random)
+                         : std::uniform_int_distribution<int32_t>(
+                               16777200, 16777240)(random);
+      in.push_back({time, 1, k % 128, k % 5 == 0 ? -k : k % 3});
+    }
+    // Roots in a shuffled order, in runs of random length.
+    std::vector<std::size_t> roots;
+    for (std::size_t r = TimeSort::kTop; r < 2 * TimeSort::kTop; ++r) {
+      roots.push_back(r);
+    }
+    std::shuffle(roots.begin(), roots.end(), random);
+    std::ostringstream out, err;
+    std::istringstream keys;
+    RunState state(out, err, keys);
+    state.table.slots.emplace_back();
+    for (const EventRecord& e : in) state.table.push(e);
+    TimeSort sort(state.table);
+    for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
+    sort.finish(NothingSettled());
+    std::vector<EventRecord> sorted;
+    for (std::size_t i = 1; i < state.table.count(); ++i) {
+      sorted.push_back(state.table.at(i));
+    }
+    ASSERT_EQ(sorted, reference_sort(in)) << "round " << round;
   }
 }
 

@@ -21,14 +21,13 @@
 #ifndef MORVANE_ANALYSIS_HEAP_SORT4_H_
 #define MORVANE_ANALYSIS_HEAP_SORT4_H_
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 
 namespace morvane {
 
-// Sorts a[1..n] in ascending order of key. Needs n >= 2: with fewer the
-// steps never reach their end, and a shorter range is already in order.
 struct NothingSettled {
   void operator()(std::size_t) const {}
 };
@@ -76,29 +75,69 @@ inline std::size_t sift_down(Element* a, std::size_t i, std::size_t ir, Key key,
 
 }  // namespace heap_sort4_detail
 
+// The heap sort's first phase sifts down every node that has a child, from
+// node n/2 back to node 1. A sift from node l touches only the subtree under
+// l, so any order that takes each node after all of its descendants gives
+// the same heap; the parts below use that to build subtrees one at a time
+// (each in cache while it is built) and on two threads at once.
+
+// Sifts down the nodes of the subtree under root that have a child, in
+// a[1..n]: its deepest level first, each level from its last node.
+template <typename Element, typename Key>
+void heap_build_subtree4(std::size_t n, Element* a, Key key, std::size_t root) {
+  const std::size_t last_parent = n / 2;
+  std::size_t first[64];  // first node of each level of the subtree
+  std::size_t width[64];
+  int levels = 0;
+  for (std::size_t f = root, w = 1; f <= last_parent; f *= 2, w *= 2) {
+    first[levels] = f;
+    width[levels] = w;
+    ++levels;
+  }
+  while (levels-- > 0) {
+    const std::size_t lo = first[levels];
+    const std::size_t hi = std::min(lo + width[levels] - 1, last_parent);
+    for (std::size_t l = hi + 1; l-- > lo;) {
+      const Element moving = a[l];
+      a[heap_sort4_detail::sift_down(a, l, n, key, key(moving))] = moving;
+    }
+  }
+}
+
+// Sifts down nodes top - 1 back to 1 that have a child: the rest of the
+// first phase once every subtree under nodes top .. 2 top - 1 is built.
+template <typename Element, typename Key>
+void heap_build_top4(std::size_t n, Element* a, Key key, std::size_t top) {
+  for (std::size_t l = std::min(top - 1, n / 2); l >= 1; --l) {
+    const Element moving = a[l];
+    a[heap_sort4_detail::sift_down(a, l, n, key, key(moving))] = moving;
+  }
+}
+
+// The second phase on a built heap a[1..n], n >= 2: moves the largest to
+// the end, one at a time.
+template <typename Element, typename Key, typename Settled = NothingSettled>
+void heap_extract4(std::size_t n, Element* a, Key key, Settled settled = {}) {
+  assert(n >= 2);
+  for (std::size_t ir = n;;) {
+    const Element moving = a[ir];
+    a[ir] = a[1];
+    if (--ir == 1) {
+      a[1] = moving;
+      return;
+    }
+    settled(ir + 1);
+    a[heap_sort4_detail::sift_down(a, 1, ir, key, key(moving))] = moving;
+  }
+}
+
 // Sorts a[1..n] in ascending order of key. Needs n >= 2: with fewer the
 // steps never reach their end, and a shorter range is already in order.
 template <typename Element, typename Key, typename Settled = NothingSettled>
 void heap_sort4(std::size_t n, Element* a, Key key, Settled settled = {}) {
   assert(n >= 2);
-  std::size_t l = n / 2 + 1;
-  std::size_t ir = n;
-  for (;;) {
-    Element moving;
-    if (l > 1) {
-      --l;
-      moving = a[l];
-    } else {
-      moving = a[ir];
-      a[ir] = a[1];
-      if (--ir == 1) {
-        a[1] = moving;
-        return;
-      }
-      settled(ir + 1);
-    }
-    a[heap_sort4_detail::sift_down(a, l, ir, key, key(moving))] = moving;
-  }
+  heap_build_top4(n, a, key, n / 2 + 1);
+  heap_extract4(n, a, key, settled);
 }
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <condition_variable>
 #include <exception>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -142,10 +143,13 @@ class Tail {
   std::exception_ptr failure_;
 };
 
-std::thread start_thread(RunState& state, Tail& tail) {
+// Starts body on a thread of its own; a thread that cannot be had is
+// returned not joinable, and the caller does the work itself.
+template <typename Body>
+std::thread start_thread(RunState& state, Body body) {
   if (state.fail_at == FailPoint::second_thread) return std::thread();
   try {
-    return std::thread([&tail] { tail.run(); });
+    return std::thread(body);
   } catch (const std::system_error&) {
     return std::thread();
   }
@@ -166,9 +170,26 @@ void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
   // starts; the sort reports nothing, so a failure reads as before.
   SettledFrom settled(state.table.count());
   Tail tail(state, shape, settled);
-  std::thread second = start_thread(state, tail);
+  TimeSort sort(state.table);
+  // The second thread builds half the heap's subtrees, then pairs and
+  // formats behind the sort.
+  constexpr std::size_t kTop = TimeSort::kTop;
+  constexpr std::size_t kHalf = kTop + kTop / 2;
+  std::promise<void> half_built;
+  std::future<void> other_half = half_built.get_future();
+  std::thread second = start_thread(state, [&] {
+    sort.build_subtrees(kHalf, 2 * kTop);
+    half_built.set_value();
+    tail.run();
+  });
+  sort.build_subtrees(kTop, kHalf);
+  if (second.joinable()) {
+    other_half.wait();
+  } else {
+    sort.build_subtrees(kHalf, 2 * kTop);
+  }
   const std::size_t step_mask = shape.settle_step - 1;
-  sort_by_time(state, [&](std::size_t first) {
+  sort.finish([&](std::size_t first) {
     if ((first & step_mask) == 0) settled.set(first);
   });
   settled.set(1);
