@@ -174,6 +174,27 @@ TEST(EndToEnd, ScoresThatAreRefused) {
   }
 }
 
+// What a note list held before is gone, whether the run completes or
+// fails, and however much there was.
+TEST(EndToEnd, AnEarlierNoteListIsReplaced) {
+  const std::string notes =
+      "// MORVANE file.\n// Instrument Flute \n0.000 \t0\t72\t80\t1.000\n";
+  for (const std::size_t old_size : {std::size_t{10}, std::size_t{3} << 20}) {
+    TempDir dir;
+    dir.write("score.txt", kExample);
+    dir.write("bad.txt", "MFile 1 2 0\n");
+    dir.write("notes.txt", std::string(old_size, 'x'));
+    Outcome r = run_morvane(dir, "score.txt notes.txt");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.notes, notes) << old_size;
+
+    dir.write("notes.txt", std::string(old_size, 'x'));
+    r = run_morvane(dir, "bad.txt notes.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.notes, "") << old_size;
+  }
+}
+
 TEST(EndToEnd, MessagesStandInTheOrderWritten) {
   TempDir dir;
   EXPECT_EQ(run_morvane_merged(dir, "a b c"),

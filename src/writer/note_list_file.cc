@@ -2,8 +2,44 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+
+#if defined(__unix__)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace morvane {
+
+#if defined(__unix__)
+
+std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
+  // Created if need be, but not yet emptied.
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  std::FILE* file = fdopen(fd, "w");
+  if (file == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::unique_ptr<NoteListFile> list(new NoteListFile(file, nullptr));
+  // Only a regular file holds anything to empty; a device or a pipe is
+  // written as it is.
+  if (regular && info.st_size > 0) {
+    auto empty = [fd] { return ftruncate(fd, 0) == 0; };
+    try {
+      list->emptied_ = std::async(std::launch::async, empty);
+    } catch (const std::system_error&) {  // no thread to be had
+      if (!empty()) list->failed_ = true;
+    }
+  }
+  return list;
+}
+
+#else
 
 std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   // Text mode: on Windows every line end is stored as CR LF.
@@ -11,6 +47,8 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   if (file == nullptr) return nullptr;
   return std::unique_ptr<NoteListFile>(new NoteListFile(file, nullptr));
 }
+
+#endif
 
 std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink) {
   return std::unique_ptr<NoteListFile>(new NoteListFile(nullptr, sink));
@@ -41,8 +79,13 @@ void NoteListFile::flush() {
   used_ = 0;
 }
 
+void NoteListFile::wait_until_empty() {
+  if (emptied_.valid() && !emptied_.get()) failed_ = true;
+}
+
 void NoteListFile::emit(const char* data, std::size_t size) {
   if (sink_ != nullptr) sink_->append(data, size);
+  wait_until_empty();
   if (file_ != nullptr && size > 0 &&
       std::fwrite(data, 1, size, file_) != size) {
     failed_ = true;
@@ -51,6 +94,7 @@ void NoteListFile::emit(const char* data, std::size_t size) {
 
 bool NoteListFile::close() {
   flush();
+  wait_until_empty();
   if (file_ != nullptr) {
     if (std::fflush(file_) != 0) failed_ = true;
     if (std::fclose(file_) != 0) failed_ = true;

@@ -3,11 +3,16 @@
 // Write errors are remembered rather than ignored, so that a note list that
 // did not reach the disk whole (a full device, say) is reported when the
 // run closes the file.
+//
+// Emptying a large note list left by an earlier run takes the system a
+// while (every cached page of it is freed), so where it can, open() leaves
+// that to a thread of its own, which the first write waits for.
 
 #ifndef MORVANE_WRITER_NOTE_LIST_FILE_H_
 #define MORVANE_WRITER_NOTE_LIST_FILE_H_
 
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +51,7 @@ class NoteListFile {
 
   NoteListFile(std::FILE* file, std::string* sink);
   void flush();
+  void wait_until_empty();
   void emit(const char* data, std::size_t size);
 
   std::FILE* file_;
@@ -53,6 +59,7 @@ class NoteListFile {
   std::unique_ptr<char[]> block_;
   std::size_t used_ = 0;
   bool failed_ = false;
+  std::future<bool> emptied_;  // valid while the emptying may still run
 };
 
 }  // namespace morvane
