@@ -155,6 +155,27 @@ std::thread start_thread(RunState& state, Body body) {
   }
 }
 
+// Should this thread leave early (by an exception), tells the second one
+// that everything has settled, so that it cannot wait for ever, and joins
+// it.
+class JoinOnExit {
+ public:
+  JoinOnExit(std::thread& thread, SettledFrom& settled)
+      : thread_(thread), settled_(settled) {}
+  ~JoinOnExit() {
+    if (thread_.joinable()) {
+      settled_.set(1);
+      thread_.join();
+    }
+  }
+  JoinOnExit(const JoinOnExit&) = delete;
+  JoinOnExit& operator=(const JoinOnExit&) = delete;
+
+ private:
+  std::thread& thread_;
+  SettledFrom& settled_;
+};
+
 }  // namespace
 
 void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
@@ -182,6 +203,7 @@ void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
     half_built.set_value();
     tail.run();
   });
+  JoinOnExit join_on_exit(second, settled);
   sort.build_subtrees(kTop, kHalf);
   if (second.joinable()) {
     other_half.wait();
