@@ -229,14 +229,14 @@ TEST(EndToEnd, NoteLists) {
       {"a note struck again as it ends", 480,
        "0 On ch=1 n=60 v=90\n480 On ch=1 n=60 v=0\n480 On ch=1 n=60 v=90\n"
        "960 On ch=1 n=60 v=0\n",
-       "0.000 \t0\t60\t90\t1.000\n1.000 \t0\t60\t90\t0.000\n"},
+       "0.000 \t0\t60\t90\t1.000\n1.000 \t0\t60\t90\t1.000\n"},
       {"two starts of one note", 480,
        "0 On ch=1 n=60 v=90\n240 On ch=1 n=60 v=90\n480 On ch=1 n=60 v=0\n"
        "720 On ch=1 n=60 v=0\n",
        "0.000 \t0\t60\t90\t1.000\n0.500 \t0\t60\t90\t0.500\n"},
-      {"an Off line with a velocity is a start", 480,
+      {"an Off line with a velocity is an end", 480,
        "0 On ch=1 n=60 v=90\n480 Off ch=1 n=60 v=64\n960 On ch=1 n=60 v=0\n",
-       "0.000 \t0\t60\t90\t2.000\n1.000 \t0\t60\t64\t1.000\n"},
+       "0.000 \t0\t60\t90\t1.000\n"},
       {"a start without end", 480, "0 On ch=1 n=60 v=90\n",
        "0.000 \t0\t60\t90\t0.000\n"},
       {"an end at its start tick, measured from the rounded start", 240,

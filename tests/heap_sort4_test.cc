@@ -85,7 +85,7 @@ std::vector<EventRecord> production_sort(const std::vector<EventRecord>& in) {
   sort_by_time(state);
   std::vector<EventRecord> sorted;
   for (std::size_t i = 1; i < state.table.count(); ++i) {
-    sorted.push_back(state.table.at(i));
+    sorted.push_back(sorted_event(state, i));
   }
   return sorted;
 }
@@ -175,12 +175,12 @@ TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
     RunState state(out, err, keys);
     state.table.slots.emplace_back();
     for (const EventRecord& e : in) state.table.push(e);
-    TimeSort sort(state.table);
+    TimeSort sort(state);
     for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
     sort.finish(NothingSettled());
     std::vector<EventRecord> sorted;
     for (std::size_t i = 1; i < state.table.count(); ++i) {
-      sorted.push_back(state.table.at(i));
+      sorted.push_back(sorted_event(state, i));
     }
     ASSERT_EQ(sorted, reference_sort(in)) << "round " << round;
   }

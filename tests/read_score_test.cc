@@ -88,26 +88,36 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
   const Row rows[] = {
       {"lines outside a named track are passed over",
        "MTrk\n0 On ch=1 n=60 v=90\n0 Meta TrkEnd\n", {}},
-      {"an Off line keeps its velocity; nothing marks its kind",
-       name + "480 Off ch=1 n=72 v=64\n", {{480, 1, 72, 64}}},
-      {"a program change carries the note and velocity before it",
-       name + "0 On ch=1 n=60 v=90\n0 PrCh ch=1 p=5\n",
-       {{0, 1, 60, 90}, {0, 1, 60, 90}}},
+      {"an Off line ends its note, whatever its velocity",
+       name + "480 Off ch=1 n=72 v=64\n", {{480, 1, 72, 0}}},
+      {"the velocity an Off line scanned is still carried",
+       name + "480 Off ch=1 n=72 v=64\n481 On ch=1 n=73\n",
+       {{480, 1, 72, 0}, {481, 1, 73, 64}}},
+      {"only note lines are events; other lines still set the fields",
+       name + "0 On ch=1 n=60 v=90\n10 Pb ch=1 v=8192\n20 ChPr ch=1 v=40\n"
+              "30 Par ch=1 c=7 v=100\n40 PoPr ch=1 n=61 v=50\n"
+              "50 PrCh ch=2 p=3\n\n60 On\n",
+       {{0, 1, 60, 90}, {60, 2, 61, 50}}},
       {"fields never supplied start at 0",
-       name + "0 PrCh ch=3 p=5\n", {{0, 3, 0, 0}}},
-      {"any Meta line ends the section",
-       name + "0 On ch=1 n=60 v=90\n5 Meta Text \"x\"\n9 On ch=1 n=60 v=0\n",
+       name + "0 PrCh ch=3 p=5\n1 On\n", {{1, 3, 0, 0}}},
+      {"text, marker and lyric lines leave the section open",
+       name + "0 Meta Text \"x\"\n0 On ch=1 n=60 v=90\n5 Meta Marker \"A\"\n"
+              "7 Meta Lyric x\n9 On ch=1 n=60 v=0\n",
+       {{0, 1, 60, 90}, {9, 1, 60, 0}}},
+      {"the track's end closes the section",
+       name + "0 On ch=1 n=60 v=90\n4 Meta TrkEnd\n5 On ch=1 n=60 v=0\n",
        {{0, 1, 60, 90}}},
-      {"a line the scan cannot start on repeats the previous event",
-       name + "7 On ch=2 n=61 v=9\n\nTrkEnd\n",
-       {{7, 2, 61, 9}, {7, 2, 61, 9}, {7, 2, 61, 9}}},
-      {"after a Meta line the kind word still says Meta",
-       name + "1 Meta TrkEnd\n" + name + "\n2 On ch=1 n=1 v=1\n", {}},
+      {"lines the scan cannot start on add nothing",
+       name + "7 On ch=2 n=61 v=9\n\nTrkEnd\nMTrk\n", {{7, 2, 61, 9}}},
+      {"a kind word carried from a Meta line closes nothing",
+       name + "1 Meta Text x\n\n2 On ch=1 n=1 v=1\n", {{2, 1, 1, 1}}},
+      {"a sequence name opens nothing in format 1",
+       "0 Meta SeqName X\n1 On ch=1 n=1 v=1\n", {}},
       {"a name line not at time 0 opens nothing",
        "5 Meta TrkName X\n1 On ch=1 n=1 v=1\n", {}},
-      {"inside a section a late name line is a Meta line",
+      {"inside a section a late name line is passed over",
        name + "1 On ch=1 n=1 v=1\n5 Meta TrkName Y\n2 On ch=1 n=2 v=2\n",
-       {{1, 1, 1, 1}}},
+       {{1, 1, 1, 1}, {2, 1, 2, 2}}},
       {"a long line is one event",
        name + "3 On ch=1 n=64 v=70 " + long_tail + "\n", {{3, 1, 64, 70}}},
       {"carriage returns are white space",
@@ -116,7 +126,7 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
       {"a NUL byte ends the line as in C, Ctrl-Z is ordinary",
        name + "3 On ch=1 n=64 v=70\n4 On ch=2" + std::string(1, '\0') +
            " n=9 v=9\n\x1a\n",
-       {{3, 1, 64, 70}, {4, 2, 64, 70}, {4, 2, 64, 70}}},
+       {{3, 1, 64, 70}, {4, 2, 64, 70}}},
       {"the last line needs no line feed",
        name + "3 On ch=1 n=64 v=70", {{3, 1, 64, 70}}},
       {"a sign is part of a number", name + "-3 On ch=+1 n=-4 v=-5\n",
@@ -163,6 +173,18 @@ TEST(ReadScoreTest, InstrumentNames) {
         << row.names;
     EXPECT_EQ(r.notes, "// MORVANE file.\n" + row.file) << row.names;
   }
+}
+
+// A converter writes the one track's name of a format 0 file as a
+// sequence name.
+TEST(ReadScoreTest, FormatZeroNamesItsTrackBySequenceName) {
+  const ReadResult r = read_text(
+      "MFile 0 1 96\nMTrk\n0 Meta SeqName \"Tune\"\n0 On ch=1 n=60 v=90\n"
+      "96 On ch=1 n=60 v=0\n5 Meta SeqName Late\n96 Meta TrkEnd\n");
+  EXPECT_EQ(r.out, "Instruments: \"Tune\" \nNumber of lines in array 2\n");
+  EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument \"Tune\" \n");
+  EXPECT_EQ(r.events,
+            (std::vector<EventRecord>{{0, 1, 60, 90}, {96, 1, 60, 0}}));
 }
 
 TEST(ReadScoreTest, HeaderAndNumberFailures) {

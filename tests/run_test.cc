@@ -51,6 +51,7 @@ TEST(RunTest, AllocationFailures) {
        "Instruments: Flute \n GET_LMEM 1: No memory for array\n"
        "\n Insufficient memory for file input\n",
        head},
+      {FailPoint::order_array, read + "\nNo memory for array1.", head},
       {FailPoint::duration_array, read + "\nNo memory for array2.", head},
       {FailPoint::wide_record,
        "Instruments: Flute \n GET_LMEM 2: No memory for array\n", head},

@@ -1,33 +1,60 @@
 #include "analysis/sort_by_time.h"
 
-#include <algorithm>
 #include <cassert>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
 
 #include "analysis/single_precision.h"
+#include "driver/console.h"
+#include "driver/huge_pages.h"
 
 namespace morvane {
 
-TimeSort::TimeSort(EventTable& table) : table_(table), n_(table.events()) {
-  for (WideFields& w : table_.wide) {
+namespace {
+
+// The order names a table slot in 32 bits.
+constexpr std::size_t kMaxSlots = std::numeric_limits<uint32_t>::max();
+
+}  // namespace
+
+TimeSort::TimeSort(RunState& state)
+    : table_(state.table), order_(nullptr), n_(state.table.events()) {
+  for (WideFields& w : state.table.wide) {
     w = WideFields{through_single(w.channel), through_single(w.note),
                    through_single(w.velocity)};
   }
+  const std::size_t count = state.table.count();
+  try {
+    if (state.fail_at == FailPoint::order_array || count > kMaxSlots) {
+      throw std::bad_alloc();
+    }
+    // Left unwritten here: each part of it is first touched by the thread
+    // that builds that part of the heap.
+    state.arrays.order = std::make_unique_for_overwrite<SortedEvent[]>(count);
+  } catch (const std::bad_alloc&) {
+    fail_on_out(state, "\nNo memory for array1.");
+  }
+  order_ = state.arrays.order.get();
+  advise_huge_pages(order_, count * sizeof(SortedEvent));
 }
 
-void TimeSort::round_times(std::size_t lo, std::size_t hi) {
+void TimeSort::fill(std::size_t lo, std::size_t hi) {
   for (std::size_t i = lo; i < hi; ++i) {
-    table_.slots[i].time_ticks = through_single(table_.slots[i].time_ticks);
+    order_[i] = {through_single(table_.slots[i].time_ticks),
+                 static_cast<uint32_t>(i)};
   }
 }
 
 void TimeSort::build_subtrees(std::size_t first, std::size_t last) {
   assert(kTop <= first && first <= last && last <= 2 * kTop);
   for (std::size_t root = first; root < last; ++root) {
-    // Every slot of the subtree, level by level, before any comparison.
+    // Every element of the subtree, level by level, before any comparison.
     for (std::size_t f = root, w = 1; f <= n_; f *= 2, w *= 2) {
-      round_times(f, std::min(f + w, n_ + 1));
+      fill(f, std::min(f + w, n_ + 1));
     }
-    heap_build_subtree4(n_, table_.slots.data(), key, root);
+    heap_build_subtree4(n_, order_, key, root);
   }
 }
 

@@ -108,11 +108,25 @@ struct EventTable {
   }
 };
 
-// Working array of the analysis, indexed like the event table: for every
-// note start (velocity above 0), its duration in beats, set by
-// compute_durations. A start in beats is worked out where it is needed
-// (start_beats), and other slots print what their records hold.
+// One place of the time order: the event's time as the ordering compares
+// it (rounded through single precision) and the table slot it came from.
+struct SortedEvent {
+  int32_t time_ticks;
+  uint32_t file_slot;
+};
+
+// Working arrays of the analysis.
+//
+// order[1 .. count() - 1]: the events in time order, set by sort_by_time;
+// the table itself stays in input order, which the pairing of note ends
+// needs. Element 0 is unused.
+//
+// duration_beats[slot], indexed like the table (by input order): for every
+// note start, its duration in beats, set by compute_durations. A start in
+// beats is worked out where it is needed (start_beats), and other events
+// print what their records hold.
 struct NoteArrays {
+  std::unique_ptr<SortedEvent[]> order;
   std::vector<float> duration_beats;
 };
 
@@ -122,6 +136,7 @@ enum class FailPoint {
   table_create,
   table_grow,
   wide_record,
+  order_array,
   duration_array,
   second_thread,  // the thread cannot be started: the run goes on without
 };

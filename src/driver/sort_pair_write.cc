@@ -57,25 +57,22 @@ class SettledFrom {
   std::size_t awaited_ = 0;  // 0: nobody waits
 };
 
-// Pairs and formats the table block by block from the top, waiting for
-// each block to settle. Touches only settled slots and its own memory, so
-// it may run beside the sort.
+// Pairs the notes, which needs only the table in input order, then formats
+// the time order block by block from the top, waiting for each block to
+// settle. Touches only the table, settled elements of the order and its own
+// memory, so it may run beside the sort.
 class Tail {
  public:
-  // Ends the run, as compute_durations does, when the durations of a block
-  // cannot be had.
+  // Ends the run, as compute_durations does, when the durations cannot be
+  // had.
   Tail(RunState& state, const OverlapShape& shape, SettledFrom& settled)
-      : state_(state), shape_(shape), settled_(settled), durations_(state) {
-    try {
-      if (state.fail_at == FailPoint::duration_array) throw std::bad_alloc();
-      block_duration_.resize(shape.block_events);
-    } catch (const std::bad_alloc&) {
-      fail_on_out(state, "\nNo memory for array2.");
-    }
+      : state_(state), shape_(shape), settled_(settled) {
+    allocate_durations(state);
   }
 
   void run() noexcept {
     try {
+      pair_notes(state_);
       for (std::size_t hi = state_.table.count(); hi > 1;) {
         // Few waits: each for an eighth of what is left (the sort settles
         // slots ever faster as its heap shrinks), and at least a block.
@@ -106,9 +103,8 @@ class Tail {
 
  private:
   void put_block(std::size_t lo, std::size_t hi) {
-    durations_.pass(lo, hi, block_duration_.data());
     char* begin = room((hi - lo) * kMaxNoteLine, hi);
-    char* end = put_note_lines(state_, lo, hi, block_duration_.data(), begin);
+    char* end = put_note_lines(state_, lo, hi, begin);
     blocks_.emplace_back(begin, static_cast<std::size_t>(end - begin));
     free_ = end;
   }
@@ -134,8 +130,6 @@ class Tail {
   RunState& state_;
   const OverlapShape& shape_;
   SettledFrom& settled_;
-  DurationPass durations_;
-  std::vector<float> block_duration_;
   std::vector<std::unique_ptr<char[]>> buffers_;
   char* free_ = nullptr;
   char* end_ = nullptr;
@@ -187,12 +181,12 @@ void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
     write_note_list(state);
     return;
   }
-  // Nothing is settled yet. The durations are allocated before the sort
-  // starts; the sort reports nothing, so a failure reads as before.
+  // Nothing is settled yet. The order and then the durations are allocated
+  // before the sort starts, as the stages in turn allocate them.
   SettledFrom settled(state.table.count());
+  TimeSort sort(state);
   Tail tail(state, shape, settled);
-  TimeSort sort(state.table);
-  // The second thread builds half the heap's subtrees, then pairs and
+  // The second thread builds half the heap's subtrees, pairs the notes, and
   // formats behind the sort.
   constexpr std::size_t kTop = TimeSort::kTop;
   constexpr std::size_t kHalf = kTop + kTop / 2;

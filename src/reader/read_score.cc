@@ -15,6 +15,9 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kNameMarker = "0 Meta TrkName";
+// A converter writes the name of a file's first track as a sequence name,
+// and a format 0 file has no other track.
+constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
 
 // A C program sees a line only up to its first NUL byte.
 std::string_view up_to_nul(std::string_view line) {
@@ -42,20 +45,36 @@ bool next_line(RunState& state, std::string_view& line) {
 struct ReaderFields {
   NameFields name;
   EventFields event;
-  bool kind_is_meta = false;  // what the last kind word scanned began with
   bool in_section = false;
+  bool sequence_names_track = false;  // format 0: SeqName names the track
   uint64_t names_seen = 0;
 };
 
-bool is_name_line(std::string_view line) {
+bool starts_with(std::string_view line, std::string_view marker) {
+  return line.substr(0, marker.size()) == marker;
+}
+
+bool is_name_line(const ReaderFields& fields, std::string_view line) {
   // Most lines are events; one look at a character sends them on.
-  return line.size() >= kNameMarker.size() && line[2] == 'M' &&
-         line.substr(0, kNameMarker.size()) == kNameMarker;
+  if (line.size() < kNameMarker.size() || line[2] != 'M') return false;
+  return starts_with(line, kNameMarker) ||
+         (fields.sequence_names_track && starts_with(line, kSequenceMarker));
+}
+
+// The word after the kind word of a line scanned as an event.
+std::string_view word_after_kind(std::string_view line, std::string_view kind) {
+  std::size_t p = static_cast<std::size_t>(kind.data() - line.data()) +
+                  kind.size();
+  while (p < line.size() && is_white(line[p])) ++p;
+  std::size_t end = p;
+  while (end < line.size() && !is_white(line[end])) ++end;
+  return line.substr(p, end - p);
 }
 
 void report_name(RunState& state, ReaderFields& fields, std::string_view line) {
   fields.name.second.clear();
-  scan_track_name(line, fields.name);
+  scan_track_name(line, fields.name,
+                  starts_with(line, kNameMarker) ? "TrkName" : "SeqName");
   ++fields.names_seen;
   std::string shown = fields.name.first + " " + fields.name.second;
   if (fields.names_seen % 5 == 0) shown += "\n\t";
@@ -65,7 +84,8 @@ void report_name(RunState& state, ReaderFields& fields, std::string_view line) {
   fields.in_section = true;
 }
 
-void read_header(RunState& state) {
+// Returns the header's format field.
+int32_t read_header(RunState& state) {
   std::string_view line;
   if (!next_line(state, line)) {
     fail(state, "\nEmpty MIDI text file.\n");
@@ -81,6 +101,32 @@ void read_header(RunState& state) {
     fail(state, "\nBadly formed MIDI text file: division must be above 0.\n");
   }
   state.division = header.division;
+  return header.format;
+}
+
+// A line inside a track section. Only note lines are events; every other
+// line still sets the working fields its scan reaches, so that a later line
+// which leaves a field out carries the value.
+void read_section_line(RunState& state, ReaderFields& fields,
+                       std::string_view line, uint64_t line_number) {
+  EventFields& event = fields.event;
+  const ScanResult scanned = scan_event(line, event);
+  if (scanned.overflow) number_out_of_range(state, line_number);
+  if (scanned.assigned < 2) return;  // no kind word of its own
+  const std::string_view kind = event.kind;
+  if (kind == "On") {
+    append_event(state, EventRecord{event.time_ticks, event.channel,
+                                    event.note, event.velocity});
+  } else if (kind == "Off") {
+    // A note off ends its note whatever velocity it releases with.
+    append_event(state,
+                 EventRecord{event.time_ticks, event.channel, event.note, 0});
+  } else if (starts_with(kind, "Meta") &&
+             word_after_kind(line, kind) == "TrkEnd") {
+    // Text, lyric and marker lines sit among the notes; only the track's
+    // end closes its section.
+    fields.in_section = false;
+  }
 }
 
 }  // namespace
@@ -88,32 +134,21 @@ void read_header(RunState& state) {
 void read_score(RunState& state) {
   create_event_table(state);
   if (state.input->is_midi_file()) decode_midi_input(state);
-  read_header(state);
+  ReaderFields fields;
+  fields.sequence_names_track = read_header(state) == 0;
   // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.
   reserve_events(state, state.input->size_hint() / 16 + 1);
   say(state, "Instruments: ");
   state.output->write("// MORVANE file.\n");
 
-  ReaderFields fields;
   std::string_view line;
   uint64_t line_number = 1;
   while (next_line(state, line)) {
     ++line_number;
-    if (is_name_line(line)) {
+    if (is_name_line(fields, line)) {
       report_name(state, fields, line);
     } else if (fields.in_section) {
-      EventFields& event = fields.event;
-      const ScanResult scanned = scan_event(line, event);
-      if (scanned.overflow) number_out_of_range(state, line_number);
-      if (scanned.assigned >= 2) {
-        fields.kind_is_meta = event.kind.substr(0, 4) == "Meta";
-      }
-      if (fields.kind_is_meta) {
-        fields.in_section = false;
-      } else {
-        append_event(state, EventRecord{event.time_ticks, event.channel,
-                                        event.note, event.velocity});
-      }
+      read_section_line(state, fields, line, line_number);
     }
   }
   say(state, "\nNumber of lines in array " +

@@ -1,10 +1,12 @@
 // The score reader: one pass over the MIDI text lines of the input.
 //
 // From the header line it takes the division (ticks per quarter note); each
-// track-name line "0 Meta TrkName ..." names an instrument (echoed to the
-// console and the note list) and opens a track section; every line of a
-// section becomes an event until a line whose kind word begins with "Meta"
-// closes it. Lines outside sections are passed over.
+// track-name line "0 Meta TrkName ..." (in a format 0 score also
+// "0 Meta SeqName ...") names an instrument (echoed to the console and the
+// note list) and opens a track section. In a section, the note lines (kind
+// word On or Off) are the events, an Off line always a note's end, until a
+// "Meta TrkEnd" line closes it; other lines only set the fields that later
+// lines may leave out. Lines outside sections are passed over.
 
 #ifndef MORVANE_READER_READ_SCORE_H_
 #define MORVANE_READER_READ_SCORE_H_

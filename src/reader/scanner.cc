@@ -3,11 +3,6 @@
 namespace morvane {
 namespace {
 
-// The C locale's isspace, without the locale lookup.
-inline bool is_white(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // One scan in progress over a line. Every step returns false when the scan
 // must stop there.
 class Scan {
@@ -96,13 +91,14 @@ ScanResult scan_header(std::string_view line, HeaderFields& fields) {
   return scan.done();
 }
 
-ScanResult scan_track_name(std::string_view line, NameFields& fields) {
+ScanResult scan_track_name(std::string_view line, NameFields& fields,
+                           std::string_view name_kind) {
   Scan scan(line);
   if (scan.literal("0")) {
     scan.skip_white();
     if (scan.literal("Meta")) {
       scan.skip_white();
-      scan.literal("TrkName") && scan.word(fields.first) &&
+      scan.literal(name_kind) && scan.word(fields.first) &&
           scan.word(fields.second);
     }
   }

@@ -58,11 +58,17 @@ struct EventFields {
   int32_t velocity = 0;
 };
 
+// The C locale's isspace, without the locale lookup.
+inline bool is_white(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // "%s%d%d%d"
 ScanResult scan_header(std::string_view line, HeaderFields& fields);
 
-// "0 Meta TrkName %s %s"
-ScanResult scan_track_name(std::string_view line, NameFields& fields);
+// "0 Meta TrkName %s %s", or with another word for TrkName (SeqName)
+ScanResult scan_track_name(std::string_view line, NameFields& fields,
+                           std::string_view name_kind = "TrkName");
 
 // "%d%s ch=%d n=%d v=%d"
 ScanResult scan_event(std::string_view line, EventFields& fields);

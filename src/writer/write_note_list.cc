@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/compute_durations.h"
+#include "analysis/sort_by_time.h"
 #include "driver/console.h"
 #include "writer/format_decimal.h"
 #include "writer/note_list_file.h"
@@ -23,17 +24,15 @@ void write_note_list(RunState& state) {
   constexpr std::size_t kRun = 256;
   for (std::size_t lo = 1; lo < state.table.count(); lo += kRun) {
     const std::size_t hi = std::min(lo + kRun, state.table.count());
-    file.used(put_note_lines(state, lo, hi,
-                             state.arrays.duration_beats.data() + lo,
-                             file.room(kRun * kMaxNoteLine)));
+    file.used(put_note_lines(state, lo, hi, file.room(kRun * kMaxNoteLine)));
   }
 }
 
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
-                     const float* duration, char* p) {
-  const EventTable& table = state.table;
+                     char* p) {
+  const float* duration = state.arrays.duration_beats.data();
   for (std::size_t i = lo; i < hi; ++i) {
-    const EventRecord r = table.at(i);
+    const EventRecord r = sorted_event(state, i);
     // Ends (velocity 0) are not written. A negative velocity is: the
     // duration stage passed it over, so its start is still in ticks and its
     // channel number stands where the duration goes. Deliberate; kept as
@@ -50,7 +49,8 @@ char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
     *p++ = '\t';
     p = put_int(p, r.velocity);
     *p++ = '\t';
-    p = put_fixed3(p, start ? duration[i - lo] : static_cast<float>(r.channel));
+    p = put_fixed3(p, start ? duration[state.arrays.order[i].file_slot]
+                            : static_cast<float>(r.channel));
     *p++ = '\n';
   }
   return p;

@@ -12,21 +12,22 @@ namespace morvane {
 // Announces the output file on the console.
 void announce_note_list(RunState& state);
 
-// Announces the output file, then appends to the note list, for every slot
+// Announces the output file, then appends to the note list, for every event
 // in time order whose velocity is not 0, its put_note_lines line.
 void write_note_list(RunState& state);
 
-// Room put_note_lines needs per slot.
+// Room put_note_lines needs per event.
 inline constexpr std::size_t kMaxNoteLine = 200;
 
-// Writes at p the lines of slots lo .. hi - 1 whose velocity is not 0:
+// Writes at p the lines of the events at places lo .. hi - 1 of the time
+// order whose velocity is not 0:
 //   start "%4.3f \t", channel - 1, note, velocity "%d\t" each, duration
 //   "%4.3f\n"
-// with a start's start_beats and, for slot i, duration[i - lo]; an event of
-// negative velocity gives its time in ticks and its channel number instead.
-// Needs room for kMaxNoteLine characters per slot; returns the end.
+// with a start's start_beats and its duration_beats; an event of negative
+// velocity gives its time in ticks and its channel number instead. Needs
+// room for kMaxNoteLine characters per event; returns the end.
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
-                     const float* duration, char* p);
+                     char* p);
 
 }  // namespace morvane
 
