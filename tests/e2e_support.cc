@@ -46,9 +46,9 @@ Outcome run_morvane(const TempDir& dir, const std::string& args,
   write_file(box + "/keys", keys);
   Outcome outcome;
   outcome.status =
-      shell("cd " + quoted(dir.dir().string()) + " && " + prefix +
-            morvane_command() +
-            " " + args + " <" + quoted(box + "/keys") + " >" +
+      shell("cd " + quoted(dir.dir().string()) + " && cat " +
+            quoted(box + "/keys") + " | (" + prefix + morvane_command() +
+            " " + args + ") >" +
             quoted(box + "/out") + " 2>" + quoted(box + "/err"));
   outcome.out = unix_line_ends(read_file(box + "/out"));
   outcome.err = unix_line_ends(read_file(box + "/err"));

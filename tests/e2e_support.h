@@ -29,7 +29,7 @@ std::string morvane_command();
 bool testing_windows_build();
 
 // Runs the command in dir with args (shell words, quoted by the caller),
-// keys on standard input, and reads the note list notes_name back. prefix
+// keys on standard input through a pipe, and reads the note list notes_name back. prefix
 // goes before the command (to run it as another user, say).
 Outcome run_morvane(const TempDir& dir, const std::string& args,
                     const std::string& keys = "",

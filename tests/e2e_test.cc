@@ -79,6 +79,23 @@ TEST(EndToEnd, CommandLineForms) {
   EXPECT_EQ(r.err, "\n Can't open missing.txt as input score\n");
   EXPECT_FALSE(r.notes_exist);
 
+  // A reply holding a NUL byte names the file before it, in every message.
+  r = run_morvane(dir, "score.txt", std::string("nu\0ll.txt\n", 9), "nu");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, banner() + kPrompt +
+                       "Instruments: Flute \nNumber of lines in array 2\n"
+                       "\n Writing data to 'nu'\n");
+  EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument Flute \n"
+                     "0.000 \t0\t72\t80\t1.000\n");
+  r = run_morvane(dir, "score.txt", std::string("abc\0\n", 5), "abc");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\n Writing data to 'abc'\n"), std::string::npos);
+  EXPECT_TRUE(r.notes_exist);
+  r = run_morvane(dir, "score.txt", std::string("\0abc\n", 5));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, banner() + kPrompt);
+  EXPECT_EQ(r.err, "\n Can't open  for score output\n");
+
   // No reply at all: an empty name, which cannot be opened.
   r = run_morvane(dir, "score.txt", "");
   EXPECT_EQ(r.status, 1);

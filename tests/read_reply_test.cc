@@ -29,6 +29,9 @@ TEST(ReadReplyTest, KeysGiveTheReply) {
       // At the limit even a backspace ends the reply.
       {letters35.substr(0, 30) + "\bQ", letters35.substr(0, 30), "Q"},
       {"partial", "partial", ""},
+      // The name ends at a NUL, after the keys have been counted as typed.
+      {std::string("nu\0ll.txt\r", 9), "nu", ""},
+      {std::string("ab\0\b\bcd\r", 9), "acd", ""},
       {"", "", ""},
   };
   for (const Row& row : rows) {

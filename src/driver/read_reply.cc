@@ -4,7 +4,9 @@
 
 namespace morvane {
 
-void read_reply(std::istream& keys, std::string& reply) {
+namespace {
+
+void read_keys(std::istream& keys, std::string& reply) {
   reply.clear();
   for (;;) {
     const int key = keys.get();
@@ -20,6 +22,16 @@ void read_reply(std::istream& keys, std::string& reply) {
       reply.push_back(static_cast<char>(key));
     }
   }
+}
+
+}  // namespace
+
+void read_reply(std::istream& keys, std::string& reply) {
+  read_keys(keys, reply);
+  // The reply is a C string: the name ends at its first NUL, for the open,
+  // the same-file check and every message alike.
+  reply.resize(reply.find('\0') == std::string::npos ? reply.size()
+                                                       : reply.find('\0'));
 }
 
 }  // namespace morvane

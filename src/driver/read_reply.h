@@ -15,7 +15,8 @@ inline constexpr std::size_t kMaxReply = 30;
 // feed), the end of input, or a key read when the reply already holds
 // kMaxReply characters (that key is consumed and dropped; later keys stay
 // unread). A backspace rubs out the character before it; at the start of the
-// reply there is nothing to rub out and it is kept as a character.
+// reply there is nothing to rub out and it is kept as a character. The
+// reply then ends at its first NUL byte, if it holds one.
 void read_reply(std::istream& keys, std::string& reply);
 
 }  // namespace morvane
