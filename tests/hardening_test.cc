@@ -3,6 +3,7 @@
 // note list, or status 1 and a message, the same way every time.
 
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -93,12 +94,45 @@ TEST(HardeningTest, HugeLinesAndFloods) {
   EXPECT_NE(t.notes.find("0.000 \t0\t60\t90\t"), std::string::npos);
 }
 
+// Where each chunk of a MIDI file ends.
+std::set<std::size_t> chunk_ends(const std::string& file) {
+  std::set<std::size_t> ends;
+  for (std::size_t pos = 0; pos + 8 <= file.size();) {
+    std::size_t length = 0;
+    for (int k = 4; k < 8; ++k) {
+      length = length << 8 | static_cast<unsigned char>(file[pos + k]);
+    }
+    pos += 8 + length;
+    ends.insert(pos);
+  }
+  return ends;
+}
+
 TEST(HardeningTest, DamagedMidiFiles) {
   std::mt19937 random(4);
   for (const std::string& name : corpus_names()) {
     const std::string whole = read_file(data_path("corpus/" + name + ".mid"));
-    for (std::size_t cut = 4; cut < whole.size(); cut += 97) {
-      expect_sound(whole.substr(0, cut), name + " cut");
+    const std::set<std::size_t> ends = chunk_ends(whole);
+    std::set<std::size_t> cuts(ends.begin(), ends.end());
+    for (std::size_t cut = 4; cut < whole.size(); cut += 97) cuts.insert(cut);
+    for (std::size_t end : ends) cuts.insert(end - 1);
+    cuts.erase(whole.size());
+    for (std::size_t cut : cuts) {
+      const std::string what = name + " cut at " + std::to_string(cut);
+      const Translation t = translate(whole.substr(0, cut));
+      if (ends.count(cut) != 0) {
+        // A file of fewer whole chunks is a file, though it holds fewer
+        // tracks than its header says.
+        EXPECT_EQ(t.err.find("Badly formed MIDI file"), std::string::npos)
+            << what;
+      } else {
+        // Cut inside a chunk: refused, before anything is written.
+        EXPECT_EQ(t.status, 1) << what;
+        EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file: ", 0), 0u) << what;
+        EXPECT_EQ(t.out, "") << what;
+        EXPECT_EQ(t.notes, "") << what;
+      }
+      expect_sound(whole.substr(0, cut), what);
     }
     for (int n = 0; n < 20; ++n) {
       std::string flipped = whole;

@@ -1,15 +1,59 @@
 // The process entry: hands the command line to run() and returns its status.
 
+#include <csignal>
+#include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "driver/run.h"
 #include "driver/run_state.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <pthread.h>
+#endif
+
+namespace {
+
+// Address space a run reserves and never uses counts against a limit on it
+// (ulimit -v) as much as memory in use. By default each thread reserves a
+// stack of the size of the main one and an allocation arena of 64 MiB; the
+// run's few threads need neither.
+void reserve_little_for_threads() {
+#if defined(__GLIBC__)
+  mallopt(M_ARENA_MAX, 1);
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) == 0) {
+    pthread_attr_setstacksize(&attributes, std::size_t{1} << 20);
+    pthread_setattr_default_np(&attributes);
+    pthread_attr_destroy(&attributes);
+  }
+#endif
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  std::ios::sync_with_stdio(false);
-  std::vector<std::string> args(argv, argv + argc);
-  morvane::RunState state(std::cout, std::cerr, std::cin);
-  return morvane::run(state, args);
+  reserve_little_for_threads();
+#ifdef SIGPIPE
+  // A reader that stops reading (a console piped into head, say) must not
+  // kill the run: a failed write to the note list is reported as any write
+  // failure is, and the console is not the product.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  // The console streams stay tied to the C library's (untying them asks for
+  // buffers in a call that cannot report a failure, and the console carries
+  // little). Setting up the run state allocates too: memory that runs out
+  // here ends the run as it does anywhere else.
+  try {
+    std::vector<std::string> args(argv, argv + argc);
+    morvane::RunState state(std::cout, std::cerr, std::cin);
+    return morvane::run(state, args);
+  } catch (const std::bad_alloc&) {
+    std::fputs("\n Out of memory\n", stdout);
+    std::fflush(stdout);
+    return 1;
+  }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <future>
 #include <memory>
@@ -96,44 +97,61 @@ class Tail {
   void write() {
     if (failure_) std::rethrow_exception(failure_);
     announce_note_list(state_);
-    for (auto block = blocks_.rbegin(); block != blocks_.rend(); ++block) {
-      state_.output->write(*block);
+    for (auto piece = pieces_.rbegin(); piece != pieces_.rend(); ++piece) {
+      state_.output->write(*piece);
     }
   }
 
  private:
+  // Formats the slots lo .. hi - 1 a piece at a time, from the top down,
+  // where a piece's widest lines would fit, and keeps only the bytes each
+  // took: the text kept is what the note list needs, not room for the
+  // widest lines.
   void put_block(std::size_t lo, std::size_t hi) {
-    char* begin = room((hi - lo) * kMaxNoteLine, hi);
-    char* end = put_note_lines(state_, lo, hi, begin);
-    blocks_.emplace_back(begin, static_cast<std::size_t>(end - begin));
-    free_ = end;
+    for (std::size_t top = hi; top > lo;) {
+      const std::size_t bottom = top - std::min(kPiece, top - lo);
+      const char* end = put_note_lines(state_, bottom, top, scratch_.get());
+      const auto bytes = static_cast<std::size_t>(end - scratch_.get());
+      formatted_slots_ += top - bottom;
+      formatted_bytes_ += bytes;
+      char* kept = room(bytes, bottom);
+      std::memcpy(kept, scratch_.get(), bytes);
+      pieces_.emplace_back(kept, bytes);
+      free_ = kept + bytes;
+      top = bottom;
+    }
   }
 
   // The text is kept in large buffers, each filled from its start, so that
-  // few pages are asked for and those can be huge; a buffer is sized for
-  // what the slots below hi usually need, so a small table gets a small one.
-  char* room(std::size_t bytes, std::size_t hi) {
+  // few pages are asked for and those can be huge. A new buffer is sized
+  // for what the slots left below need at the rate so far.
+  char* room(std::size_t bytes, std::size_t slots_left) {
     if (static_cast<std::size_t>(end_ - free_) < bytes) {
-      const std::size_t size =
-          std::max(bytes, std::min(kBufferSize, hi * kUsualNoteLine));
-      buffers_.emplace_back(new char[size]);
+      const std::size_t expected =
+          slots_left * formatted_bytes_ / formatted_slots_ / 16 * 17;
+      const std::size_t size = std::min(kBufferSize, expected + bytes);
+      buffers_.emplace_back(new char[std::max(size, bytes)]);
       free_ = buffers_.back().get();
-      end_ = free_ + size;
-      advise_huge_pages(free_, size);
+      end_ = free_ + std::max(size, bytes);
+      advise_huge_pages(free_, std::max(size, bytes));
     }
     return free_;
   }
 
   static constexpr std::size_t kBufferSize = std::size_t{32} << 20;
-  static constexpr std::size_t kUsualNoteLine = 32;
+  static constexpr std::size_t kPiece = 1024;
 
   RunState& state_;
   const OverlapShape& shape_;
   SettledFrom& settled_;
+  std::unique_ptr<char[]> scratch_ =
+      std::make_unique<char[]>(kPiece * kMaxNoteLine);
+  std::size_t formatted_slots_ = 0;
+  std::size_t formatted_bytes_ = 0;
   std::vector<std::unique_ptr<char[]>> buffers_;
   char* free_ = nullptr;
   char* end_ = nullptr;
-  std::vector<std::string_view> blocks_;  // from the last one back
+  std::vector<std::string_view> pieces_;  // from the last one back
   std::exception_ptr failure_;
 };
 

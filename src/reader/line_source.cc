@@ -6,8 +6,6 @@
 namespace morvane {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 18;
-
 // The line that starts at text[pos], with its line feed if it has one.
 std::string_view line_at(std::string_view text, std::size_t& pos) {
   const std::size_t start = pos;
@@ -24,10 +22,15 @@ std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   if (std::filesystem::is_directory(name, ignored)) return nullptr;
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return nullptr;
-  std::unique_ptr<FileLineSource> source(new FileLineSource(file));
+  std::unique_ptr<FileLineSource> source = from_stream(file);
   std::error_code unknown;
   const auto size = std::filesystem::file_size(name, unknown);
   if (!unknown) source->size_ = static_cast<std::size_t>(size);
+  return source;
+}
+
+std::unique_ptr<FileLineSource> FileLineSource::from_stream(std::FILE* file) {
+  std::unique_ptr<FileLineSource> source(new FileLineSource(file));
   source->refill();
   return source;
 }

@@ -45,6 +45,10 @@ class FileLineSource : public LineSource {
  public:
   // Returns null when name cannot be opened for reading or is a directory.
   static std::unique_ptr<FileLineSource> open(const std::string& name);
+  // Reads an open stream, which it then owns (tests use streams that fail).
+  static std::unique_ptr<FileLineSource> from_stream(std::FILE* file);
+  // The size of the blocks the file is read in.
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 18;
   ~FileLineSource() override;
 
   bool next_line(std::string_view& line) override;

@@ -302,7 +302,8 @@ class TrackRenderer {
   std::string sysex_;  // packets of a divided message so far
 };
 
-void render_header(Reader& in, std::string& text) {
+// Renders the header chunk; returns the number of tracks it announces.
+uint32_t render_header(Reader& in, std::string& text) {
   in.bytes(4, "header chunk runs past the end of the file");  // "MThd"
   const uint32_t length =
       in.number(4, "header chunk runs past the end of the file");
@@ -330,6 +331,7 @@ void render_header(Reader& in, std::string& text) {
     append_int(text, division);
   }
   text.push_back('\n');
+  return tracks;
 }
 
 }  // namespace
@@ -338,11 +340,19 @@ bool render_midi_text(std::string_view bytes, std::string& text,
                       MidiFileError& error) {
   try {
     Reader in(bytes, 0, bytes.size());
-    render_header(in, text);
+    const uint32_t announced = render_header(in, text);
+    uint32_t chunks = 0;
     bool first_track = true;
     // Every MTrk chunk to the end of the file is a track, however many the
-    // header announces; too few bytes left for a chunk header are ignored.
-    while (in.left() >= 8) {
+    // header announces. Too few bytes left for a chunk header are padding
+    // once every announced chunk is there, and a chunk cut short before.
+    for (;; ++chunks) {
+      if (in.left() < 8) {
+        if (in.left() > 0 && chunks < announced) {
+          throw Damage{"chunk runs past the end of the file", in.pos()};
+        }
+        break;
+      }
       const std::size_t chunk = in.pos();
       const std::string_view type = in.bytes(4, "");
       const uint32_t length = in.number(4, "");
