@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -14,6 +15,11 @@
 namespace morvane {
 namespace {
 
+bool file_exists(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::exists(name, error);
+}
+
 void translate(RunState& state, const std::vector<std::string>& args) {
   open_files(state, args);
   translate_open_files(state);
@@ -27,10 +33,23 @@ void translate_open_files(RunState& state, const OverlapShape& shape) {
   if (!state.output->close()) {
     fail(state, "\n Can't write score output " + state.output_name + "\n");
   }
+  // Nothing in the note list says that notes were left out: say it here.
+  const uint64_t passed = state.passed_over_notes;
+  if (passed > 0) {
+    complain(state, "\n Passed over " + std::to_string(passed) +
+                        (passed == 1 ? " note" : " notes") +
+                        " outside named tracks; --all-tracks keeps them\n");
+  }
 }
 
-int run(RunState& state, const std::vector<std::string>& args) {
+int run(RunState& state, std::vector<std::string> args) {
   print_banner(state);
+  // An option only where it names no file: names are used as typed.
+  if (args.size() >= 2 && (args[1] == "--all-tracks" || args[1] == "-a") &&
+      !file_exists(args[1])) {
+    state.all_tracks = true;
+    args.erase(args.begin() + 1);
+  }
   if (args.size() < 2) {
     print_usage(state);
     return 1;

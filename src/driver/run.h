@@ -14,8 +14,10 @@ namespace morvane {
 
 // Runs one translation for the command line args (args[0] is the program's
 // name) and returns the exit status: 0 after a complete note list, 1 after
-// any failure (its message written) or when no score was named.
-int run(RunState& state, const std::vector<std::string>& args);
+// any failure (its message written) or when no score was named. A first
+// argument --all-tracks or -a that names no file makes every track with
+// notes an instrument.
+int run(RunState& state, std::vector<std::string> args);
 
 // The stages after the files are open: read, order, durations, write (the
 // last three overlapped as shape says), and the check that the note list

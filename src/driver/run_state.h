@@ -163,6 +163,11 @@ struct RunState {
   std::unique_ptr<LineSource> input;
   std::unique_ptr<NoteListFile> output;
 
+  // Every track with notes is an instrument, named or not (--all-tracks).
+  bool all_tracks = false;
+  // Note starts the reader passed over outside every named track.
+  uint64_t passed_over_notes = 0;
+
   int32_t division = 0;  // ticks per quarter note, from the header line
   EventTable table;
   NoteArrays arrays;

@@ -1,5 +1,6 @@
 #include "reader/read_score.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,6 +49,11 @@ struct ReaderFields {
   bool in_section = false;
   bool sequence_names_track = false;  // format 0: SeqName names the track
   uint64_t names_seen = 0;
+  // With every track an instrument: the track the lines belong to.
+  uint64_t tracks_seen = 0;      // MTrk lines so far
+  bool track_named = false;      // it has had a name line, or took one
+  bool track_has_sequence_name = false;
+  NameFields sequence_name;      // its 0 Meta SeqName words
 };
 
 bool starts_with(std::string_view line, std::string_view marker) {
@@ -71,10 +77,8 @@ std::string_view word_after_kind(std::string_view line, std::string_view kind) {
   return line.substr(p, end - p);
 }
 
-void report_name(RunState& state, ReaderFields& fields, std::string_view line) {
-  fields.name.second.clear();
-  scan_track_name(line, fields.name,
-                  starts_with(line, kNameMarker) ? "TrkName" : "SeqName");
+// Names an instrument by fields.name and opens its section.
+void report_name(RunState& state, ReaderFields& fields) {
   ++fields.names_seen;
   std::string shown = fields.name.first + " " + fields.name.second;
   if (fields.names_seen % 5 == 0) shown += "\n\t";
@@ -82,6 +86,73 @@ void report_name(RunState& state, ReaderFields& fields, std::string_view line) {
   state.output->write("// Instrument " + fields.name.first + " " +
                       fields.name.second + "\n");
   fields.in_section = true;
+  fields.track_named = true;
+}
+
+void read_name_line(RunState& state, ReaderFields& fields,
+                    std::string_view line) {
+  fields.name.second.clear();
+  scan_track_name(line, fields.name,
+                  starts_with(line, kNameMarker) ? "TrkName" : "SeqName");
+  report_name(state, fields);
+}
+
+bool is_track_start(std::string_view line) {
+  return starts_with(line, "MTrk") && (line.size() == 4 || is_white(line[4]));
+}
+
+// The kind word of a line's own scan, and whether it is a note start: a
+// line outside a section, whose fields the reader does not carry.
+struct OwnScan {
+  bool note_line = false;   // kind word On or Off
+  bool note_start = false;  // On with a velocity of its own above 0
+};
+
+OwnScan scan_alone(std::string_view line) {
+  EventFields own;
+  const ScanResult scanned = scan_event(line, own);
+  OwnScan result;
+  if (scanned.assigned >= 2) {
+    result.note_line = own.kind == "On" || own.kind == "Off";
+    result.note_start =
+        own.kind == "On" && scanned.assigned == 5 && own.velocity > 0;
+  }
+  return result;
+}
+
+// A line outside every section. With every track an instrument, the first
+// note line of a track without a name names it, by its sequence name or
+// else by its number, and opens its section; otherwise a note start here is
+// counted as passed over.
+void read_outside_line(RunState& state, ReaderFields& fields,
+                       std::string_view line) {
+  if (state.all_tracks) {
+    if (is_track_start(line)) {
+      ++fields.tracks_seen;
+      fields.track_named = false;
+      fields.track_has_sequence_name = false;
+      return;
+    }
+    if (!fields.track_named && starts_with(line, kSequenceMarker)) {
+      fields.sequence_name = NameFields{};
+      scan_track_name(line, fields.sequence_name, "SeqName");
+      fields.track_has_sequence_name = true;
+      return;
+    }
+  }
+  const OwnScan own = scan_alone(line);
+  if (state.all_tracks && !fields.track_named && own.note_line) {
+    if (fields.track_has_sequence_name) {
+      fields.name = fields.sequence_name;
+    } else {
+      fields.name.first = "Track";
+      fields.name.second =
+          std::to_string(std::max<uint64_t>(1, fields.tracks_seen));
+    }
+    report_name(state, fields);
+    return;
+  }
+  if (own.note_start) ++state.passed_over_notes;
 }
 
 // Returns the header's format field.
@@ -146,10 +217,12 @@ void read_score(RunState& state) {
   while (next_line(state, line)) {
     ++line_number;
     if (is_name_line(fields, line)) {
-      report_name(state, fields, line);
-    } else if (fields.in_section) {
-      read_section_line(state, fields, line, line_number);
+      read_name_line(state, fields, line);
+      continue;
     }
+    // A track named by its first note line reads that line as an event.
+    if (!fields.in_section) read_outside_line(state, fields, line);
+    if (fields.in_section) read_section_line(state, fields, line, line_number);
   }
   say(state, "\nNumber of lines in array " +
                  std::to_string(state.table.events()) + "\n");
