@@ -101,3 +101,32 @@ TEST(EndToEndAllTracks, TheOptionAndTheCommandLineForms) {
 
 }  // namespace
 }  // namespace morvane::testing
+
+namespace morvane::testing {
+namespace {
+
+TEST(EndToEndOptions, HelpAndVersion) {
+  TempDir dir;
+  for (const char* option : {"--help", "-h"}) {
+    const Outcome r = run_morvane(dir, option);
+    EXPECT_EQ(r.status, 0) << option;
+    EXPECT_EQ(r.err, "") << option;
+    EXPECT_EQ(r.out.rfind(banner() + "\nUsage: morvane [--all-tracks] ", 0), 0u)
+        << r.out;
+    EXPECT_NE(r.out.find("man morvane"), std::string::npos) << option;
+  }
+  Outcome r = run_morvane(dir, "--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, banner() + "morvane 0.1\n");
+  // A file of that name is a score; with a second name nothing is an option.
+  dir.write("--help", "MFile 1 1 96\nMTrk\n0 Meta TrkName A\n0 On ch=1 n=1 v=1\n");
+  r = run_morvane(dir, "--help", "typed.txt\n", "typed.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.notes_exist);
+  r = run_morvane(dir, "--version notes.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "\n Can't open --version as input score\n");
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -177,7 +177,7 @@ TEST(EndToEnd, ScoresThatAreRefused) {
       {"MFile 1 99999999999 480\n",
        "\nNumber out of range in line 1 of the MIDI text file.\n"},
       {std::string("MThd\0\0\0\6\0\3\0\1\0\x60", 14),
-       "\nBadly formed MIDI file: format above 2 at byte 8.\n"},
+       "\nBadly formed MIDI file score.txt: format above 2 at byte 8.\n"},
   };
   for (const Row& row : rows) {
     TempDir dir;

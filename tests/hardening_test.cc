@@ -128,7 +128,7 @@ TEST(HardeningTest, DamagedMidiFiles) {
       } else {
         // Cut inside a chunk: refused, before anything is written.
         EXPECT_EQ(t.status, 1) << what;
-        EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file: ", 0), 0u) << what;
+        EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file score: ", 0), 0u) << what;
         EXPECT_EQ(t.out, "") << what;
         EXPECT_EQ(t.notes, "") << what;
       }
@@ -149,7 +149,7 @@ TEST(HardeningTest, DamagedMidiFileLeavesTheNoteListEmpty) {
   const std::string whole = read_file(data_path("corpus/chords.mid"));
   const Translation t = translate(whole.substr(0, whole.size() - 10));
   EXPECT_EQ(t.status, 1);
-  EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file: ", 0), 0u) << t.err;
+  EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file score: ", 0), 0u) << t.err;
   EXPECT_EQ(t.notes, "");
   EXPECT_EQ(t.out, "");
 }

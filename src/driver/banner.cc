@@ -23,4 +23,27 @@ void print_usage(RunState& state) {
   complain(state, "Usage: morvane score.txt notelst.txt\n");
 }
 
+void print_help(RunState& state) {
+  say(state,
+      "\nUsage: morvane [--all-tracks] score.txt notes.txt\n"
+      "       morvane [--all-tracks] score.txt    (asks for the note list's "
+      "name)\n"
+      "\n"
+      "Translates a score, a MIDI text file or a standard MIDI file, into a\n"
+      "Corvanthelumbra note list: a line per note of every named track, in\n"
+      "time order, with start and duration in beats, channel, key and\n"
+      "velocity.\n"
+      "\n"
+      "  -a, --all-tracks  every track with notes is an instrument\n"
+      "  -h, --help        show this help\n"
+      "      --version     show the version\n"
+      "\n"
+      "Names are used as typed; an option that names an existing file is a\n"
+      "file. The manual: man morvane\n");
+}
+
+void print_version(RunState& state) {
+  say(state, std::string("morvane ") + MORVANE_VERSION + "\n");
+}
+
 }  // namespace morvane

@@ -45,6 +45,16 @@ void translate_open_files(RunState& state, const OverlapShape& shape) {
 int run(RunState& state, std::vector<std::string> args) {
   print_banner(state);
   // An option only where it names no file: names are used as typed.
+  if (args.size() == 2 && !file_exists(args[1])) {
+    if (args[1] == "--help" || args[1] == "-h") {
+      print_help(state);
+      return 0;
+    }
+    if (args[1] == "--version") {
+      print_version(state);
+      return 0;
+    }
+  }
   if (args.size() >= 2 && (args[1] == "--all-tracks" || args[1] == "-a") &&
       !file_exists(args[1])) {
     state.all_tracks = true;

@@ -382,7 +382,8 @@ void decode_midi_input(RunState& state) {
   std::string text;
   MidiFileError error;
   if (!render_midi_text(bytes, text, error)) {
-    fail(state, "\nBadly formed MIDI file: " + error.reason + " at byte " +
+    fail(state, "\nBadly formed MIDI file " + state.input_name + ": " +
+                    error.reason + " at byte " +
                     std::to_string(error.offset) + ".\n");
   }
   state.input = std::make_unique<MemoryLineSource>(std::move(text));
