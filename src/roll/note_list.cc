@@ -1,0 +1,66 @@
+#include "roll/note_list.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+namespace morvane {
+namespace {
+
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
+// Takes a number and the blanks after it from the front of field.
+template <typename Number>
+bool take(std::string_view& rest, Number& value) {
+  const char* begin = rest.data();
+  const char* end = rest.data() + rest.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  if (error != std::errc() || stop == begin) return false;
+  rest.remove_prefix(static_cast<std::size_t>(stop - rest.data()));
+  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
+  return true;
+}
+
+// A note line: its fields are separated by tabs (and the start by a blank
+// and a tab); blanks are taken loosely.
+bool parse_note(std::string_view line, ListedNote& note) {
+  return take(line, note.start_beats) && take(line, note.channel) &&
+         take(line, note.key) && take(line, note.velocity) &&
+         take(line, note.duration_beats) && line.empty();
+}
+
+}  // namespace
+
+bool parse_note_list(std::string_view text, NoteList& list,
+                     NoteListError& error) {
+  constexpr std::string_view kInstrument = "// Instrument ";
+  uint64_t number = 0;
+  while (!text.empty()) {
+    const std::size_t feed = text.find('\n');
+    std::string_view line = text.substr(0, feed);
+    text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.substr(0, 2) == "//") {
+      if (line.substr(0, kInstrument.size()) == kInstrument) {
+        list.instruments.emplace_back(line.substr(kInstrument.size()));
+      }
+      continue;
+    }
+    if (line.empty()) continue;
+    ListedNote note;
+    if (!parse_note(line, note)) {
+      error.line = number;
+      // Five fields make a note line; then one of them is no number.
+      const auto tabs = std::count(line.begin(), line.end(), '\t');
+      error.reason = tabs == 4 ? "a number that does not parse"
+                               : "not a note line or a comment";
+      return false;
+    }
+    list.notes.push_back(note);
+  }
+  return true;
+}
+
+}  // namespace morvane

@@ -1,0 +1,356 @@
+#include "roll/piano_roll.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+// One colour per channel, as far apart as sixteen can be.
+constexpr const char* kPalette[16] = {
+    "#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd", "#8c564b",
+    "#e377c2", "#17becf", "#bcbd22", "#7f7f7f", "#393b79", "#637939",
+    "#8c6d31", "#843c39", "#7b4173", "#3182bd"};
+
+const char* colour(int64_t channel) {
+  return kPalette[((channel % 16) + 16) % 16];
+}
+
+bool is_black(int64_t key) {
+  const int64_t pitch = ((key % 12) + 12) % 12;
+  return pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
+}
+
+// A number with at most two decimals, without trailing zeros.
+void put(std::string& out, double value) {
+  char text[64];
+  int n = std::snprintf(text, sizeof text, "%.2f", value);
+  while (n > 0 && text[n - 1] == '0') --n;
+  if (n > 0 && text[n - 1] == '.') --n;
+  if (n == 2 && text[0] == '-' && text[1] == '0') n = 1, text[0] = '0';
+  out.append(text, static_cast<std::size_t>(n));
+}
+
+void put3(std::string& out, double value) {
+  char text[64];
+  const int n = std::snprintf(text, sizeof text, "%.3f", value);
+  out.append(text, static_cast<std::size_t>(n));
+}
+
+// Text made safe inside XML: markup characters escaped, and bytes that are
+// not UTF-8 or not allowed in XML (names may hold any bytes) replaced.
+void put_text(std::string& out, std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '&') { out += "&amp;"; ++i; continue; }
+    if (c == '<') { out += "&lt;"; ++i; continue; }
+    if (c == '>') { out += "&gt;"; ++i; continue; }
+    if (c == '"') { out += "&quot;"; ++i; continue; }
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t') {
+        out += "\xef\xbf\xbd";
+      } else {
+        out += static_cast<char>(c);
+      }
+      ++i;
+      continue;
+    }
+    const std::size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
+    bool valid = length != 0 && c < 0xf5 && i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (static_cast<unsigned char>(text[i + k]) & 0xc0) == 0x80;
+    }
+    if (valid) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      out += "\xef\xbf\xbd";
+      ++i;
+    }
+  }
+}
+
+bool drawn(const ListedNote& note) { return note.velocity >= 0; }
+
+constexpr double kMaxMergedWidth = 16000;
+
+double end_of(const ListedNote& note) {
+  return note.start_beats + std::max(0.0, note.duration_beats);
+}
+
+// A mark on the roll: one note, or the notes of one channel and key that
+// start in one pixel column.
+struct Mark {
+  const ListedNote* first;
+  double start, end;
+  std::size_t notes;
+};
+
+std::vector<Mark> marks_of(const NoteList& list, const RollLayout& layout) {
+  std::vector<Mark> marks;
+  const bool merge = list.notes.size() > kMergeAbove;
+  // Per channel and key: the mark its last note went into.
+  std::unordered_map<uint64_t, std::size_t> last;
+  for (const ListedNote& note : list.notes) {
+    if (!drawn(note)) continue;
+    if (merge) {
+      const uint64_t id = static_cast<uint64_t>(note.channel) << 32 ^
+                          static_cast<uint64_t>(note.key);
+      auto found = last.find(id);
+      if (found != last.end()) {
+        Mark& mark = marks[found->second];
+        if (std::floor(layout.x(mark.start)) ==
+            std::floor(layout.x(note.start_beats))) {
+          mark.start = std::min(mark.start, note.start_beats);
+          mark.end = std::max(mark.end, end_of(note));
+          ++mark.notes;
+          continue;
+        }
+      }
+      last[id] = marks.size();
+    }
+    marks.push_back({&note, note.start_beats, end_of(note), 1});
+  }
+  return marks;
+}
+
+void put_mark(std::string& out, const Mark& mark, const RollLayout& layout) {
+  const ListedNote& note = *mark.first;
+  const double width =
+      std::max(RollLayout::kMinMark, (mark.end - mark.start) * layout.beat_px);
+  out += "<rect class=\"note\" x=\"";
+  put(out, layout.x(mark.start));
+  out += "\" y=\"";
+  put(out, layout.y(note.key) + 0.5);
+  out += "\" width=\"";
+  put(out, width);
+  out += "\" height=\"";
+  put(out, RollLayout::kRow - 1);
+  out += "\" fill=\"";
+  out += colour(note.channel);
+  out += "\" fill-opacity=\"";
+  put(out, 0.3 + 0.7 * static_cast<double>(std::clamp<int64_t>(
+                           note.velocity, 0, 127)) / 127);
+  out += "\"><title>";
+  if (mark.notes > 1) {
+    out += std::to_string(mark.notes) + " notes from ";
+    put3(out, mark.start);
+    out += " to ";
+    put3(out, mark.end);
+  } else {
+    out += "start ";
+    put3(out, note.start_beats);
+    out += ", duration ";
+    put3(out, note.duration_beats);
+  }
+  out += ", channel " + std::to_string(note.channel) + ", key " +
+         std::to_string(note.key) + " (" + key_name(note.key) + ")";
+  if (mark.notes == 1) out += ", velocity " + std::to_string(note.velocity);
+  out += "</title></rect>\n";
+}
+
+void put_line(std::string& out, double x1, double y1, double x2, double y2,
+              const char* stroke) {
+  out += "<line x1=\"";
+  put(out, x1);
+  out += "\" y1=\"";
+  put(out, y1);
+  out += "\" x2=\"";
+  put(out, x2);
+  out += "\" y2=\"";
+  put(out, y2);
+  out += "\" stroke=\"";
+  out += stroke;
+  out += "\"/>\n";
+}
+
+void put_label(std::string& out, double x, double y, const char* anchor,
+               std::string_view text) {
+  out += "<text x=\"";
+  put(out, x);
+  out += "\" y=\"";
+  put(out, y);
+  out += "\" text-anchor=\"";
+  out += anchor;
+  out += "\">";
+  put_text(out, text);
+  out += "</text>\n";
+}
+
+}  // namespace
+
+std::string key_name(int64_t key) {
+  static const char* const kNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                         "F#", "G",  "G#", "A",  "A#", "B"};
+  const int64_t pitch = ((key % 12) + 12) % 12;
+  const int64_t octave = (key - pitch) / 12 - 1;
+  return kNames[pitch] + std::to_string(octave);
+}
+
+RollLayout lay_out(const NoteList& list) {
+  RollLayout layout;
+  int64_t low = INT64_MAX, high = INT64_MIN;
+  double length = 0;
+  for (const ListedNote& note : list.notes) {
+    if (!drawn(note)) continue;
+    low = std::min(low, note.key);
+    high = std::max(high, note.key);
+    length = std::max(length, end_of(note));
+  }
+  if (low > high) low = high = 60;  // nothing to draw: a few keys round C4
+  layout.low_key = std::max<int64_t>(0, low - 2);
+  layout.high_key = std::min<int64_t>(127, high + 2);
+  if (layout.low_key > layout.high_key) {  // keys outside 0 .. 127
+    layout.low_key = low - 2;
+    layout.high_key = high + 2;
+  }
+  layout.length_beats = length;
+  // A short piece gets room to read each note; a long one stays within a
+  // few screens, at four pixels a beat at least.
+  const double beats = std::max(4.0, std::ceil(length));
+  layout.beat_px = beats <= 25 ? 64 : std::max(4.0, std::floor(1600 / beats));
+  // So many notes are drawn in merged marks: a picture of many thousand
+  // beats is then squeezed into a width a browser still draws.
+  if (list.notes.size() > kMergeAbove) {
+    layout.beat_px = std::min(layout.beat_px, kMaxMergedWidth / beats);
+  }
+  return layout;
+}
+
+std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
+  const RollLayout layout = lay_out(list);
+  const double beats = std::max(4.0, std::ceil(layout.length_beats));
+  const double grid_width = beats * layout.beat_px;
+  const double grid_height =
+      static_cast<double>(layout.high_key - layout.low_key + 1) *
+      RollLayout::kRow;
+  const double bottom = RollLayout::kTop + grid_height;
+
+  std::set<int64_t> channels;
+  summary = RollSummary{};
+  summary.notes = list.notes.size();
+  summary.low_key = layout.low_key + 2;
+  summary.high_key = layout.high_key - 2;
+  summary.length_beats = layout.length_beats;
+  for (const ListedNote& note : list.notes) {
+    if (!drawn(note)) {
+      ++summary.negative_velocity;
+      continue;
+    }
+    channels.insert(note.channel);
+    if (note.duration_beats <= 0) ++summary.no_length;
+  }
+  if (channels.empty()) summary.low_key = summary.high_key = 0;
+  for (int64_t channel : channels) {
+    if (!summary.channels.empty()) summary.channels += ' ';
+    summary.channels += std::to_string(channel);
+  }
+  const std::vector<Mark> marks = marks_of(list, layout);
+  summary.drawn = marks.size();
+
+  const std::size_t legend_lines = 1 + channels.size();
+  const double width = RollLayout::kLeft + grid_width + 16;
+  const double height = bottom + 24 + 16 * static_cast<double>(legend_lines);
+  std::string out;
+  out.reserve(256 * marks.size() + 4096);
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+  put(out, width);
+  out += "\" height=\"";
+  put(out, height);
+  out += "\" viewBox=\"0 0 ";
+  put(out, width);
+  out += " ";
+  put(out, height);
+  out += "\" font-family=\"sans-serif\" font-size=\"10\">\n"
+         "<style>.note{stroke:#000;stroke-opacity:.4;stroke-width:.5}"
+         "</style>\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+  for (int64_t key = layout.low_key; key <= layout.high_key; ++key) {
+    if (is_black(key)) {
+      out += "<rect class=\"black-key\" x=\"";
+      put(out, RollLayout::kLeft);
+      out += "\" y=\"";
+      put(out, layout.y(key));
+      out += "\" width=\"";
+      put(out, grid_width);
+      out += "\" height=\"";
+      put(out, RollLayout::kRow);
+      out += "\" fill=\"#ececec\"/>\n";
+    }
+    if (((key % 12) + 12) % 12 == 0) {
+      put_label(out, RollLayout::kLeft - 4, layout.y(key) + RollLayout::kRow - 1,
+                "end", key_name(key));
+      put_line(out, RollLayout::kLeft, layout.y(key) + RollLayout::kRow,
+               RollLayout::kLeft + grid_width, layout.y(key) + RollLayout::kRow,
+               "#bbb");
+    }
+  }
+  // A line every beat where beats are apart enough to see, a stronger one
+  // every 4; labels every 4 beats, or every 8, 16 ... where they would
+  // crowd.
+  double label_every = 4;
+  while (label_every * layout.beat_px < 32) label_every *= 2;
+  for (double beat = 0; beat <= beats; ++beat) {
+    const bool bar = std::fmod(beat, 4) == 0;
+    if (!bar && layout.beat_px < 6) continue;
+    put_line(out, layout.x(beat), RollLayout::kTop, layout.x(beat), bottom,
+             bar ? "#999" : "#ddd");
+    if (std::fmod(beat, label_every) == 0) {
+      put_label(out, layout.x(beat), RollLayout::kTop - 6, "middle",
+                std::to_string(static_cast<int64_t>(beat)));
+    }
+  }
+  for (const Mark& mark : marks) put_mark(out, mark, layout);
+
+  std::string names = "Instruments:";
+  for (const std::string& name : list.instruments) names += " " + name + ";";
+  if (!list.instruments.empty()) names.pop_back();
+  put_label(out, RollLayout::kLeft, bottom + 20, "start", names);
+  double y = bottom + 20;
+  for (int64_t channel : channels) {
+    y += 16;
+    out += "<rect class=\"legend\" x=\"";
+    put(out, RollLayout::kLeft);
+    out += "\" y=\"";
+    put(out, y - 9);
+    out += "\" width=\"10\" height=\"10\" fill=\"";
+    out += colour(channel);
+    out += "\"/>\n";
+    put_label(out, RollLayout::kLeft + 16, y, "start",
+              "channel " + std::to_string(channel));
+  }
+  out += "</svg>\n";
+  return out;
+}
+
+std::string describe(const RollSummary& summary) {
+  std::string text = "notes: " + std::to_string(summary.notes) + "\n";
+  text += "channels: " + summary.channels + "\n";
+  if (summary.channels.empty()) {
+    text += "keys: none\n";
+  } else {
+    text += "keys: " + std::to_string(summary.low_key) + " (" +
+            key_name(summary.low_key) + ") to " +
+            std::to_string(summary.high_key) + " (" +
+            key_name(summary.high_key) + ")\n";
+  }
+  text += "length: ";
+  put3(text, summary.length_beats);
+  text += " beats\n";
+  text += "notes of no length: " + std::to_string(summary.no_length) + "\n";
+  text += "notes with a negative velocity: " +
+          std::to_string(summary.negative_velocity) + " (not drawn)\n";
+  const std::size_t drawable = summary.notes - summary.negative_velocity;
+  if (summary.drawn != drawable) {
+    text += "merged: " + std::to_string(drawable) + " notes drawn as " +
+            std::to_string(summary.drawn) +
+            " marks (notes of one channel and key in one pixel column)\n";
+  }
+  return text;
+}
+
+}  // namespace morvane

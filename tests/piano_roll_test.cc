@@ -1,0 +1,139 @@
+#include "roll/piano_roll.h"
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "roll/note_list.h"
+
+namespace morvane {
+namespace {
+
+const std::string kHead = "// MORVANE file.\n// Instrument Solo Flute\n";
+
+NoteList parsed(const std::string& text) {
+  NoteList list;
+  NoteListError error;
+  EXPECT_TRUE(parse_note_list(text, list, error)) << error.reason;
+  return list;
+}
+
+// The x, y, width and height of every note rectangle, as written.
+std::vector<std::string> note_rects(const std::string& svg) {
+  static const std::regex kRect(
+      "<rect class=\"note\" x=\"([^\"]*)\" y=\"([^\"]*)\" width=\"([^\"]*)\" "
+      "height=\"([^\"]*)\"");
+  std::vector<std::string> rects;
+  for (std::sregex_iterator m(svg.begin(), svg.end(), kRect), end; m != end;
+       ++m) {
+    rects.push_back((*m)[1].str() + " " + (*m)[2].str() + " " + (*m)[3].str() +
+                    " " + (*m)[4].str());
+  }
+  return rects;
+}
+
+// Beats are 64 pixels from x = 48 in a short piece; a key's row is 10
+// pixels, from y = 24 for two keys above the highest.
+TEST(PianoRollTest, NotesBecomeRectanglesWhereTheyAre) {
+  struct Row {
+    const char* what;
+    std::string notes;
+    std::vector<std::string> rects;
+  };
+  const Row rows[] = {
+      {"one note", "0.000 \t0\t60\t90\t1.000\n", {"48 44.5 64 9"}},
+      {"two keys, two channels, CR LF",
+       "0.500 \t0\t60\t90\t0.250\r\n1.000 \t3\t64\t10\t2.000\r\n",
+       {"80 84.5 16 9", "112 44.5 128 9"}},
+      {"a note of no length is a thin mark",
+       "2.000 \t0\t60\t90\t0.000\n2.000 \t0\t60\t90\t-0.000\n",
+       {"176 44.5 2 9", "176 44.5 2 9"}},
+      {"a negative velocity is not drawn",
+       "960.000 \t2\t60\t-5\t3.000\n1.000 \t0\t61\t1\t1.000\n",
+       {"112 44.5 64 9"}},
+  };
+  for (const Row& row : rows) {
+    RollSummary summary;
+    const std::string svg = draw_piano_roll(parsed(kHead + row.notes), summary);
+    EXPECT_EQ(note_rects(svg), row.rects) << row.what;
+    EXPECT_NE(svg.find("Instruments: Solo Flute"), std::string::npos);
+  }
+}
+
+TEST(PianoRollTest, ALongPieceKeepsItsWidthWithinReach) {
+  std::string notes;
+  for (int beat = 0; beat < 1200; ++beat) {
+    notes += std::to_string(beat) + ".000 \t1\t" + std::to_string(40 + beat % 40) +
+             "\t80\t0.500\n";
+  }
+  const RollLayout layout = lay_out(parsed(kHead + notes));
+  EXPECT_EQ(layout.beat_px, 4);
+  EXPECT_EQ(layout.low_key, 38);
+  EXPECT_EQ(layout.high_key, 81);
+}
+
+TEST(PianoRollTest, SummaryAndMerging) {
+  RollSummary summary;
+  const std::string svg = draw_piano_roll(
+      parsed(kHead + "0.000 \t0\t48\t90\t1.000\n0.000 \t2\t72\t90\t0.000\n"
+                     "3.500 \t0\t50\t90\t0.500\n99.000 \t1\t60\t-5\t2.000\n"),
+      summary);
+  EXPECT_EQ(describe(summary),
+            "notes: 4\nchannels: 0 2\nkeys: 48 (C3) to 72 (C5)\n"
+            "length: 4.000 beats\nnotes of no length: 1\n"
+            "notes with a negative velocity: 1 (not drawn)\n");
+  EXPECT_NE(svg.find("<title>start 3.500, duration 0.500, channel 0, key 50 "
+                     "(D3), velocity 90</title>"),
+            std::string::npos);
+
+  // Above the limit, notes of one key and channel in one pixel merge.
+  std::string many;
+  for (std::size_t k = 0; k <= kMergeAbove; ++k) {
+    many += std::to_string(k / 100) + "." + std::to_string(k % 100 / 10) +
+            "00 \t0\t60\t90\t0.100\n";
+  }
+  draw_piano_roll(parsed(many), summary);
+  EXPECT_EQ(summary.notes, kMergeAbove + 1);
+  EXPECT_LT(summary.drawn, summary.notes / 2);
+  EXPECT_NE(describe(summary).find("merged: 100001 notes drawn as "),
+            std::string::npos);
+}
+
+TEST(PianoRollTest, BadLinesAreRefusedWithTheirNumber) {
+  struct Row {
+    std::string text;
+    uint64_t line;
+    std::string reason;
+  };
+  const Row rows[] = {
+      {kHead + "0.000 \t0\t60\t90\t1.000\nhello\n", 4,
+       "not a note line or a comment"},
+      {kHead + "0.000 \t0\tsixty\t90\t1.000\n", 3, "a number that does not parse"},
+      {"0.000 \t0\t60\t90\n", 1, "not a note line or a comment"},
+      {"0.000 \t0\t60\t90\t1.000 extra\n", 1, "a number that does not parse"},
+  };
+  for (const Row& row : rows) {
+    NoteList list;
+    NoteListError error;
+    EXPECT_FALSE(parse_note_list(row.text, list, error)) << row.text;
+    EXPECT_EQ(error.line, row.line) << row.text;
+    EXPECT_EQ(error.reason, row.reason) << row.text;
+  }
+}
+
+TEST(PianoRollTest, NamesOfAnyBytesStayValidXml) {
+  RollSummary summary;
+  const std::string svg = draw_piano_roll(
+      parsed("// Instrument <A&B> \"x\" \xff\x01\xc3\xa9\n"), summary);
+  EXPECT_NE(svg.find("Instruments: &lt;A&amp;B&gt; &quot;x&quot; "
+                     "\xef\xbf\xbd\xef\xbf\xbd\xc3\xa9"),
+            std::string::npos);
+  EXPECT_EQ(key_name(60), "C4");
+  EXPECT_EQ(key_name(0), "C-1");
+  EXPECT_EQ(key_name(61), "C#4");
+}
+
+}  // namespace
+}  // namespace morvane
