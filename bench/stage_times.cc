@@ -21,7 +21,7 @@
 #include "driver/open_files.h"
 #include "driver/run.h"
 #include "driver/run_state.h"
-#include "driver/sort_pair_write.h"
+#include "analysis/overlapped_stages.h"
 #include "reader/read_score.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"

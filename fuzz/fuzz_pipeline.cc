@@ -9,14 +9,9 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <sstream>
 #include <string>
 
-#include "driver/run.h"
-#include "driver/run_state.h"
-#include "reader/line_source.h"
-#include "writer/note_list_file.h"
+#include "driver/in_memory_run.h"
 
 namespace {
 
@@ -28,20 +23,11 @@ struct Result {
 
 Result translate(const std::string& score,
                  const morvane::OverlapShape& shape) {
-  std::ostringstream out, err;
-  std::istringstream keys;
-  Result result;
-  {
-    morvane::RunState state(out, err, keys);
-    state.input_name = "score";
-    state.output_name = "notes";
-    state.input = std::make_unique<morvane::MemoryLineSource>(score);
-    state.output = morvane::NoteListFile::in_memory(&result.notes);
-    result.status = morvane::run_guarded(
-        state, [&] { morvane::translate_open_files(state, shape); });
-  }
-  result.console = out.str() + '\x01' + err.str();
-  return result;
+  morvane::TranslationOptions options;
+  options.overlap = shape;
+  const morvane::Translation t =
+      morvane::translate_in_memory("score", score, "notes", options);
+  return {t.status, t.out + '\x01' + t.err, t.notes};
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "analysis/compute_durations.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <map>
 #include <random>
@@ -8,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "analysis/overlapped_stages.h"
 #include "analysis/single_precision.h"
 #include "analysis/sort_by_time.h"
+#include "driver/in_memory_run.h"
 #include "test_support.h"
 
 namespace morvane {
@@ -34,9 +36,10 @@ std::vector<float> reference_durations(const std::vector<EventRecord>& events,
   }
   std::vector<std::size_t> order(events.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return rounded[a].time_ticks < rounded[b].time_ticks;
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) {
+                     return rounded[a].time_ticks < rounded[b].time_ticks;
+                   });
   std::vector<float> duration(events.size(), 0.0f);
   std::vector<std::size_t> sounding;
   for (std::size_t k : order) {
@@ -57,9 +60,9 @@ std::vector<float> reference_durations(const std::vector<EventRecord>& events,
     for (std::size_t s : sounding) {
       if (same_key(s) && (!earlier || rounded[s].time_ticks < e.time_ticks)) {
         const float start = start_beats(rounded[s].time_ticks, division);
-        duration[s] = static_cast<float>(
-            static_cast<double>(e.time_ticks) / division -
-            static_cast<double>(start));
+        duration[s] =
+            static_cast<float>(static_cast<double>(e.time_ticks) / division -
+                               static_cast<double>(start));
       } else {
         still.push_back(s);
       }
@@ -72,15 +75,18 @@ std::vector<float> reference_durations(const std::vector<EventRecord>& events,
 // Orders and pairs events as a run does; gives the durations by input
 // position.
 std::vector<float> production_durations(const std::vector<EventRecord>& events,
-                                        int32_t division) {
-  std::ostringstream out, err;
-  std::istringstream keys;
-  RunState state(out, err, keys);
+                                        int32_t division, bool overlapped) {
+  InMemoryRun run;
+  RunState& state = run.state;
   state.division = division;
-  state.table.slots.emplace_back();
-  for (const EventRecord& e : events) state.table.push(e);
-  sort_by_time(state);
-  compute_durations(state);
+  run.add_events(events);
+  if (overlapped) {
+    state.overlap = testing::kSmallestOverlap;
+    sort_pair_and_write(state);
+  } else {
+    sort_by_time(state);
+    compute_durations(state);
+  }
   return std::vector<float>(state.arrays.duration_beats.begin() + 1,
                             state.arrays.duration_beats.end());
 }
@@ -117,9 +123,11 @@ TEST(ComputeDurationsTest, LinearPassMatchesThePlainRule) {
       }
     }
     const int32_t division = pick(1, 960);
-    ASSERT_EQ(production_durations(events, division),
-              reference_durations(events, division))
+    const std::vector<float> reference = reference_durations(events, division);
+    ASSERT_EQ(production_durations(events, division, false), reference)
         << "round " << round;
+    ASSERT_EQ(production_durations(events, division, true), reference)
+        << "overlapped, round " << round;
   }
 }
 
@@ -156,20 +164,24 @@ TEST(ComputeDurationsTest, NotesAsAPlayerHearsThem) {
        "0.000 \t0\t60\t90\t1.000\n1.000 \t0\t60\t90\t0.000\n"},
   };
   for (const Row& row : rows) {
-    TempDir dir;
-    const std::string notes = dir.path("notes.txt");
-    const testing::RunOutput r = run_in_process(
-        {dir.write("score.txt",
-                   "MFile 1 2 480\nMTrk\n0 Meta TrkName T\n" + row.score),
-         notes});
-    EXPECT_EQ(r.status, 0) << row.what;
-    EXPECT_EQ(read_file(notes),
-              "// MORVANE file.\n// Instrument T \n" + row.notes)
-        << row.what;
-    if (!row.count.empty()) {
-      EXPECT_NE(r.out.find("Number of lines in array " + row.count + "\n"),
-                std::string::npos)
+    for (const OverlapShape& overlap :
+         {OverlapShape{}, testing::kSmallestOverlap}) {
+      TempDir dir;
+      const std::string notes = dir.path("notes.txt");
+      const testing::RunOutput r = run_in_process(
+          {dir.write("score.txt",
+                     "MFile 1 2 480\nMTrk\n0 Meta TrkName T\n" + row.score),
+           notes},
+          "", FailPoint::none, overlap);
+      EXPECT_EQ(r.status, 0) << row.what;
+      EXPECT_EQ(read_file(notes),
+                "// MORVANE file.\n// Instrument T \n" + row.notes)
           << row.what;
+      if (!row.count.empty()) {
+        EXPECT_NE(r.out.find("Number of lines in array " + row.count + "\n"),
+                  std::string::npos)
+            << row.what;
+      }
     }
   }
 }
@@ -184,8 +196,8 @@ TEST(ComputeDurationsTest, NotesAsAPlayerHearsThemAcrossTracksAndFormats) {
   const std::string track = "MTrk\n0 Meta TrkName T\n";
   const Row rows[] = {
       {"a format 0 file's sequence name names its track",
-       "MFile 0 1 96\nMTrk\n0 Meta SeqName \"Tune\"\n0" + c60 + "90\n96" +
-           c60 + "0\n",
+       "MFile 0 1 96\nMTrk\n0 Meta SeqName \"Tune\"\n0" + c60 + "90\n96" + c60 +
+           "0\n",
        "// Instrument \"Tune\" \n0.000 \t0\t60\t90\t1.000\n"},
       {"an end listed before the start at its tick closes nothing",
        "MFile 1 1 240\n" + track + "80" + c60 + "0\n80" + c60 + "90\n480" +
@@ -193,17 +205,21 @@ TEST(ComputeDurationsTest, NotesAsAPlayerHearsThemAcrossTracksAndFormats) {
        "// Instrument T \n0.333 \t0\t60\t90\t1.667\n"},
       {"an end in an earlier track at the start's tick closes nothing",
        "MFile 1 2 480\nMTrk\n0 Meta TrkName A\n480" + c60 +
-           "0\n480 Meta TrkEnd\nMTrk\n0 Meta TrkName B\n480" + c60 +
-           "90\n960" + c60 + "0\n",
+           "0\n480 Meta TrkEnd\nMTrk\n0 Meta TrkName B\n480" + c60 + "90\n960" +
+           c60 + "0\n",
        "// Instrument A \n// Instrument B \n1.000 \t0\t60\t90\t1.000\n"},
   };
   for (const Row& row : rows) {
-    TempDir dir;
-    const std::string notes = dir.path("notes.txt");
-    const testing::RunOutput r =
-        run_in_process({dir.write("score.txt", row.score), notes});
-    EXPECT_EQ(r.status, 0) << row.what;
-    EXPECT_EQ(read_file(notes), "// MORVANE file.\n" + row.notes) << row.what;
+    for (const OverlapShape& overlap :
+         {OverlapShape{}, testing::kSmallestOverlap}) {
+      TempDir dir;
+      const std::string notes = dir.path("notes.txt");
+      const testing::RunOutput r =
+          run_in_process({dir.write("score.txt", row.score), notes}, "",
+                         FailPoint::none, overlap);
+      EXPECT_EQ(r.status, 0) << row.what;
+      EXPECT_EQ(read_file(notes), "// MORVANE file.\n" + row.notes) << row.what;
+    }
   }
 }
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run.h"
-#include "reader/line_source.h"
+#include "driver/in_memory_run.h"
+#include "reader/open_score.h"
 #include "test_common.h"
 #include "writer/note_list_file.h"
 
@@ -21,26 +21,8 @@ using testing::corpus_names;
 using testing::data_path;
 using testing::read_file;
 
-struct Translation {
-  int status = -1;
-  std::string out, err, notes;
-};
-
 Translation translate(const std::string& score) {
-  std::ostringstream out, err;
-  std::istringstream keys;
-  Translation t;
-  {
-    RunState state(out, err, keys);
-    state.input_name = "score";
-    state.output_name = "notes";
-    state.input = std::make_unique<MemoryLineSource>(score);
-    state.output = NoteListFile::in_memory(&t.notes);
-    t.status = run_guarded(state, [&] { translate_open_files(state); });
-  }
-  t.out = out.str();
-  t.err = err.str();
-  return t;
+  return translate_in_memory("score", score, "notes");
 }
 
 void expect_sound(const std::string& score, const std::string& what) {
@@ -129,7 +111,7 @@ TEST(HardeningTest, DamagedMidiFiles) {
         // Cut inside a chunk: refused, before anything is written.
         EXPECT_EQ(t.status, 1) << what;
         EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file score: ", 0), 0u) << what;
-        EXPECT_EQ(t.out, "") << what;
+        EXPECT_EQ(t.out, testing::banner()) << what;
         EXPECT_EQ(t.notes, "") << what;
       }
       expect_sound(whole.substr(0, cut), what);
@@ -151,7 +133,7 @@ TEST(HardeningTest, DamagedMidiFileLeavesTheNoteListEmpty) {
   EXPECT_EQ(t.status, 1);
   EXPECT_EQ(t.err.rfind("\nBadly formed MIDI file score: ", 0), 0u) << t.err;
   EXPECT_EQ(t.notes, "");
-  EXPECT_EQ(t.out, "");
+  EXPECT_EQ(t.out, testing::banner());
 }
 
 TEST(HardeningTest, MidiTimesBeyond32BitsAreOutOfRange) {

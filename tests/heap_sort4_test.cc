@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "analysis/sort_by_time.h"
+#include "driver/in_memory_run.h"
+#include "test_support.h"
 
 namespace morvane {
-
-bool operator==(const EventRecord& a, const EventRecord& b);
-std::ostream& operator<<(std::ostream& os, const EventRecord& r);
-
 namespace {
 
 // The sort as first written down: four separate 1-based float arrays,
@@ -77,11 +75,9 @@ std::vector<EventRecord> reference_sort(const std::vector<EventRecord>& in) {
 }
 
 std::vector<EventRecord> production_sort(const std::vector<EventRecord>& in) {
-  std::ostringstream out, err;
-  std::istringstream keys;
-  RunState state(out, err, keys);
-  state.table.slots.emplace_back();
-  for (const EventRecord& e : in) state.table.push(e);
+  InMemoryRun run;
+  RunState& state = run.state;
+  run.add_events(in);
   sort_by_time(state);
   std::vector<EventRecord> sorted;
   for (std::size_t i = 1; i < state.table.count(); ++i) {
@@ -170,11 +166,9 @@ TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
       roots.push_back(r);
     }
     std::shuffle(roots.begin(), roots.end(), random);
-    std::ostringstream out, err;
-    std::istringstream keys;
-    RunState state(out, err, keys);
-    state.table.slots.emplace_back();
-    for (const EventRecord& e : in) state.table.push(e);
+    InMemoryRun run;
+    RunState& state = run.state;
+    run.add_events(in);
     TimeSort sort(state);
     for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
     sort.finish(NothingSettled());

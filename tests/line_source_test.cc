@@ -63,7 +63,7 @@ TEST(LineSourceTest, FilesAndMemoryGiveEveryLineWhole) {
     std::unique_ptr<FileLineSource> file = FileLineSource::open(path);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(lines_of(*file) == split(text)) << text.size();
-    EXPECT_FALSE(file->read_error());
+    EXPECT_EQ(file->failure(), "");
     EXPECT_EQ(file->size_hint(), text.size());
     MemoryLineSource memory(text);
     EXPECT_TRUE(lines_of(memory) == split(text)) << text.size();
@@ -93,9 +93,9 @@ TEST(LineSourceTest, AReadErrorInTheMiddleStopsAndSaysSo) {
   cookie_io_functions_t io = {FailingStream::read, nullptr, nullptr, nullptr};
   std::FILE* file = fopencookie(&stream, "r", io);
   ASSERT_NE(file, nullptr);
-  std::unique_ptr<FileLineSource> source = FileLineSource::from_stream(file);
+  std::unique_ptr<FileLineSource> source = FileLineSource::from_stream(file, "score");
   const std::vector<std::string> lines = lines_of(*source);
-  EXPECT_TRUE(source->read_error());
+  EXPECT_EQ(source->failure(), "\n Can't read score as input score\n");
   // Every line that was read whole came out, and nothing after the error.
   std::string read;
   for (const std::string& line : lines) read += line;

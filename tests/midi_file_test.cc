@@ -1,4 +1,4 @@
-#include "reader/midi_file.h"
+#include "reader/midi/midi_file.h"
 
 #include <filesystem>
 #include <random>

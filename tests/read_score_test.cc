@@ -6,22 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "reader/line_source.h"
+#include "reader/open_score.h"
 #include "test_support.h"
 #include "writer/note_list_file.h"
 
 namespace morvane {
-
-bool operator==(const EventRecord& a, const EventRecord& b) {
-  return a.time_ticks == b.time_ticks && a.channel == b.channel &&
-         a.note == b.note && a.velocity == b.velocity;
-}
-
-std::ostream& operator<<(std::ostream& os, const EventRecord& r) {
-  return os << '(' << r.time_ticks << ", " << r.channel << ", " << r.note
-            << ", " << r.velocity << ')';
-}
-
 namespace {
 
 using testing::read_file;
@@ -42,7 +31,7 @@ ReadResult read_text(const std::string& score) {
   ReadResult result;
   {
     RunState state(out, err, keys);
-    state.input = std::make_unique<MemoryLineSource>(score);
+    state.input = score_from_bytes("score", score);
     state.output = NoteListFile::open(dir.path("notes.txt"));
     try {
       read_score(state);

@@ -7,7 +7,8 @@
 namespace morvane::testing {
 
 RunOutput run_in_process(const std::vector<std::string>& args,
-                         const std::string& keys, FailPoint fail_at) {
+                         const std::string& keys, FailPoint fail_at,
+                         const OverlapShape& overlap) {
   std::ostringstream out;
   std::ostringstream err;
   std::istringstream keyboard(keys);
@@ -15,6 +16,7 @@ RunOutput run_in_process(const std::vector<std::string>& args,
   {
     RunState state(out, err, keyboard);
     state.fail_at = fail_at;
+    state.overlap = overlap;
     std::vector<std::string> command_line = {"morvane"};
     command_line.insert(command_line.end(), args.begin(), args.end());
     result.status = run(state, command_line);

@@ -3,11 +3,22 @@
 #ifndef MORVANE_TESTS_TEST_SUPPORT_H_
 #define MORVANE_TESTS_TEST_SUPPORT_H_
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "driver/run_state.h"
 #include "test_common.h"
+
+namespace morvane {
+
+// Events show as (time, channel, note, velocity) in test messages.
+inline std::ostream& operator<<(std::ostream& os, const EventRecord& r) {
+  return os << '(' << r.time_ticks << ", " << r.channel << ", " << r.note
+            << ", " << r.velocity << ')';
+}
+
+}  // namespace morvane
 
 namespace morvane::testing {
 
@@ -18,11 +29,17 @@ struct RunOutput {
 };
 
 // Runs the program in-process with the command line args (the program's
-// name is added in front), keys as the keyboard, and an allocation made to
-// fail at fail_at.
+// name is added in front), keys as the keyboard, an allocation made to fail
+// at fail_at, and the stages after reading shared by threads as overlap
+// says.
 RunOutput run_in_process(const std::vector<std::string>& args,
                          const std::string& keys = "",
-                         FailPoint fail_at = FailPoint::none);
+                         FailPoint fail_at = FailPoint::none,
+                         const OverlapShape& overlap = {});
+
+// The stages after reading on two threads in the smallest blocks, from the
+// smallest score on: the path large scores take.
+inline constexpr OverlapShape kSmallestOverlap = {1, 1, 0};
 
 }  // namespace morvane::testing
 

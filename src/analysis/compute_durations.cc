@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/single_precision.h"
-#include "driver/console.h"
-#include "driver/huge_pages.h"
+#include "driver/allocation.h"
+#include "base/huge_pages.h"
 
 namespace morvane {
 namespace {
@@ -92,14 +92,12 @@ std::vector<KeyedEvent> group_by_key(const EventTable& table,
 void allocate_durations(RunState& state) {
   const std::size_t count = state.table.count();
   std::vector<float>& duration = state.arrays.duration_beats;
-  try {
-    if (state.fail_at == FailPoint::duration_array) throw std::bad_alloc();
-    duration.reserve(count);
-    advise_huge_pages(duration.data(), count * sizeof(float));
-    duration.assign(count, 0.0f);
-  } catch (const std::bad_alloc&) {
-    fail_on_out(state, "\nNo memory for array2.");
-  }
+  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
+                   [&] {
+                     duration.reserve(count);
+                     advise_huge_pages(duration.data(), count * sizeof(float));
+                     duration.assign(count, 0.0f);
+                   });
 }
 
 void pair_notes(RunState& state) {

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "analysis/single_precision.h"
-#include "driver/console.h"
-#include "driver/huge_pages.h"
+#include "driver/allocation.h"
+#include "base/huge_pages.h"
 
 namespace morvane {
 
@@ -26,16 +26,14 @@ TimeSort::TimeSort(RunState& state)
                    through_single(w.velocity)};
   }
   const std::size_t count = state.table.count();
-  try {
-    if (state.fail_at == FailPoint::order_array || count > kMaxSlots) {
-      throw std::bad_alloc();
-    }
-    // Left unwritten here: each part of it is first touched by the thread
-    // that builds that part of the heap.
-    state.arrays.order = std::make_unique_for_overwrite<SortedEvent[]>(count);
-  } catch (const std::bad_alloc&) {
-    fail_on_out(state, "\nNo memory for array1.");
-  }
+  allocate_or_fail(state, FailPoint::order_array, "\nNo memory for array1.",
+                   [&] {
+                     if (count > kMaxSlots) throw std::bad_alloc();
+                     // Left unwritten here: each part of it is first touched
+                     // by the thread that builds that part of the heap.
+                     state.arrays.order =
+                         std::make_unique_for_overwrite<SortedEvent[]>(count);
+                   });
   order_ = state.arrays.order.get();
   advise_huge_pages(order_, count * sizeof(SortedEvent));
 }

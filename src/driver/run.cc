@@ -5,10 +5,10 @@
 #include <new>
 #include <stdexcept>
 
+#include "analysis/overlapped_stages.h"
 #include "driver/banner.h"
 #include "driver/console.h"
 #include "driver/open_files.h"
-#include "reader/line_source.h"
 #include "reader/read_score.h"
 #include "writer/note_list_file.h"
 
@@ -27,9 +27,9 @@ void translate(RunState& state, const std::vector<std::string>& args) {
 
 }  // namespace
 
-void translate_open_files(RunState& state, const OverlapShape& shape) {
+void translate_open_files(RunState& state) {
   read_score(state);
-  sort_pair_and_write(state, shape);
+  sort_pair_and_write(state);
   if (!state.output->close()) {
     fail(state, "\n Can't write score output " + state.output_name + "\n");
   }

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "driver/run_state.h"
-#include "driver/sort_pair_write.h"
 
 namespace morvane {
 
@@ -22,7 +21,7 @@ int run(RunState& state, std::vector<std::string> args);
 // The stages after the files are open: read, order, durations, write (the
 // last three overlapped as shape says), and the check that the note list
 // reached its file whole. Throws RunFailure.
-void translate_open_files(RunState& state, const OverlapShape& shape = {});
+void translate_open_files(RunState& state);
 
 // Runs body and returns the status it ends the run with: 0 when it returns,
 // the failure's status when it throws RunFailure, 1 (after a message) when

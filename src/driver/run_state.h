@@ -36,6 +36,8 @@ struct EventRecord {
   int32_t channel = 0;  // counted from 1, as the score writes ch=
   int32_t note = 0;
   int32_t velocity = 0;
+
+  friend bool operator==(const EventRecord&, const EventRecord&) = default;
 };
 
 // How the table stores an event: 8 bytes, half the size of an EventRecord,
@@ -141,12 +143,33 @@ enum class FailPoint {
   second_thread,  // the thread cannot be started: the run goes on without
 };
 
+// How the stages after reading share two threads (see
+// analysis/overlapped_stages.h). Tests shrink it to run the two-thread
+// path on small scores.
+struct OverlapShape {
+  // Slots the second thread pairs and formats at a time.
+  std::size_t block_events = std::size_t{1} << 14;
+  // How often, in slots, the sort tells how far it has settled; a power of
+  // two.
+  std::size_t settle_step = std::size_t{1} << 12;
+  // Below this many events a second thread is not worth starting.
+  std::size_t min_events = std::size_t{1} << 16;
+};
+
 // Carries the exit status of a failed run to the process entry. The message
 // has been written before it is thrown.
 struct RunFailure {
   int status;
 };
 
+// From 65,536 events on (see OverlapShape) a second thread works beside the
+// first while the order is sorted. It reads division, table (input order,
+// never changed after reading; the wide fields are rounded before it
+// starts), fail_at and overlap; it writes arrays.duration_beats (allocated
+// before it starts, and read by the first thread only after it is joined)
+// and reads the elements of arrays.order that the sort has reported
+// settled. It never touches the console, the names, input or output: the
+// text it formats is written by the first thread once it is joined.
 struct RunState {
   RunState(std::ostream& console_out, std::ostream& console_err,
            std::istream& keyboard);
@@ -172,6 +195,7 @@ struct RunState {
   EventTable table;
   NoteArrays arrays;
 
+  OverlapShape overlap;
   FailPoint fail_at = FailPoint::none;  // test hook; none in a real run
 };
 

@@ -4,51 +4,44 @@
 #include <new>
 #include <stdexcept>
 
+#include "driver/allocation.h"
 #include "driver/console.h"
-#include "driver/huge_pages.h"
+#include "base/huge_pages.h"
 
 namespace morvane {
 
 void create_event_table(RunState& state) {
-  try {
-    if (state.fail_at == FailPoint::table_create) throw std::bad_alloc();
-    state.table.slots.assign(1, StoredEvent{});
-  } catch (const std::bad_alloc&) {
-    fail_on_out(state, "\n FILE INPUT: No memory for array\n");
-  }
+  allocate_or_fail(state, FailPoint::table_create,
+                   "\n FILE INPUT: No memory for array\n",
+                   [&] { state.table.slots.assign(1, StoredEvent{}); });
 }
 
 void reserve_events(RunState& state, std::size_t expected) {
   std::vector<StoredEvent>& slots = state.table.slots;
   if (expected <= slots.capacity()) return;
-  try {
-    if (state.fail_at == FailPoint::table_grow) throw std::bad_alloc();
+  // Only a hint: without the room the table grows as it must instead.
+  try_allocate(state, FailPoint::table_grow, [&] {
     slots.reserve(expected);
     advise_huge_pages(slots.data(), slots.capacity() * sizeof(StoredEvent));
-  } catch (const std::exception&) {  // bad_alloc, or length_error
-    // Only a hint: the table grows as it must instead.
-  }
+  });
 }
 
 int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
   EventTable& table = state.table;
-  try {
-    if (state.fail_at == FailPoint::table_grow) throw std::bad_alloc();
-    table.slots.resize(new_count);
-  } catch (const std::exception&) {  // bad_alloc, or length_error
+  if (!try_allocate(state, FailPoint::table_grow,
+                    [&] { table.slots.resize(new_count); })) {
     say(state, "\n GET_LMEM 1: No memory for array\n");
     return 0;
   }
   if (wide_record) {
-    try {
-      if (state.fail_at == FailPoint::wide_record ||
-          table.wide.size() >= EventTable::kWide) {
-        throw std::bad_alloc();
-      }
-      table.wide.emplace_back();
-    } catch (const std::exception&) {
-      fail_on_out(state, "\n GET_LMEM 2: No memory for array\n");
-    }
+    allocate_or_fail(state, FailPoint::wide_record,
+                     "\n GET_LMEM 2: No memory for array\n", [&] {
+                       // The index of a wide record has 31 bits.
+                       if (table.wide.size() >= EventTable::kWide) {
+                         throw std::bad_alloc();
+                       }
+                       table.wide.emplace_back();
+                     });
   }
   return 1;
 }

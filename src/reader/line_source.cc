@@ -22,21 +22,22 @@ std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   if (std::filesystem::is_directory(name, ignored)) return nullptr;
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return nullptr;
-  std::unique_ptr<FileLineSource> source = from_stream(file);
+  std::unique_ptr<FileLineSource> source = from_stream(file, name);
   std::error_code unknown;
   const auto size = std::filesystem::file_size(name, unknown);
   if (!unknown) source->size_ = static_cast<std::size_t>(size);
   return source;
 }
 
-std::unique_ptr<FileLineSource> FileLineSource::from_stream(std::FILE* file) {
-  std::unique_ptr<FileLineSource> source(new FileLineSource(file));
+std::unique_ptr<FileLineSource> FileLineSource::from_stream(
+    std::FILE* file, const std::string& name) {
+  std::unique_ptr<FileLineSource> source(new FileLineSource(file, name));
   source->refill();
   return source;
 }
 
-FileLineSource::FileLineSource(std::FILE* file)
-    : file_(file), block_(kBlockSize) {}
+FileLineSource::FileLineSource(std::FILE* file, const std::string& name)
+    : file_(file), block_(kBlockSize), name_(name) {}
 
 FileLineSource::~FileLineSource() { std::fclose(file_); }
 
@@ -53,14 +54,15 @@ bool FileLineSource::refill() {
   if (got == 0) {
     at_end_ = true;
     error_ = std::ferror(file_) != 0;
+    if (error_) failure_ = "\n Can't read " + name_ + " as input score\n";
     return false;
   }
   return true;
 }
 
-bool FileLineSource::is_midi_file() const {
-  return end_ - begin_ >= 4 &&
-         std::memcmp(block_.data() + begin_, "MThd", 4) == 0;
+bool FileLineSource::starts_with(std::string_view prefix) const {
+  return end_ - begin_ >= prefix.size() &&
+         std::memcmp(block_.data() + begin_, prefix.data(), prefix.size()) == 0;
 }
 
 bool FileLineSource::next_line(std::string_view& line) {
@@ -112,14 +114,5 @@ bool MemoryLineSource::next_line(std::string_view& line) {
   return true;
 }
 
-bool MemoryLineSource::is_midi_file() const {
-  return text_.compare(pos_, 4, "MThd") == 0;
-}
-
-bool MemoryLineSource::read_rest(std::string& bytes) {
-  bytes.append(text_, pos_, std::string::npos);
-  pos_ = text_.size();
-  return true;
-}
 
 }  // namespace morvane

@@ -1,5 +1,6 @@
 // Where the score's lines come from: a file read in large blocks, or text
-// held in memory (a standard MIDI file rendered as MIDI text lines).
+// held in memory (a standard MIDI file rendered as MIDI text lines; see
+// open_score.h, which decides).
 //
 // A line is handed out whole, whatever its length, with its line feed when
 // it had one. The view stays valid until the next call. Only one buffer is
@@ -21,18 +22,12 @@ class LineSource {
   virtual ~LineSource() = default;
 
   // Sets line to the next line and returns true; false at the end of the
-  // input or at a read error (see read_error).
+  // input or when it could not be read (see failure).
   virtual bool next_line(std::string_view& line) = 0;
 
-  // True when reading stopped because the file could not be read.
-  virtual bool read_error() const { return false; }
-
-  // True when the input begins with the four bytes "MThd" of a standard MIDI
-  // file, and so must be decoded before its lines can be read.
-  virtual bool is_midi_file() const { return false; }
-
-  // Appends every byte not yet handed out to bytes; false on a read error.
-  virtual bool read_rest(std::string& bytes) = 0;
+  // Empty, or the message that tells why the lines stopped short of the
+  // end (a read error, a damaged MIDI file).
+  virtual const std::string& failure() const = 0;
 
   // The size of the whole input in bytes when known, else 0.
   virtual std::size_t size_hint() const = 0;
@@ -45,20 +40,25 @@ class FileLineSource : public LineSource {
  public:
   // Returns null when name cannot be opened for reading or is a directory.
   static std::unique_ptr<FileLineSource> open(const std::string& name);
-  // Reads an open stream, which it then owns (tests use streams that fail).
-  static std::unique_ptr<FileLineSource> from_stream(std::FILE* file);
+  // Reads an open stream named name, which it then owns (tests use streams
+  // that fail).
+  static std::unique_ptr<FileLineSource> from_stream(std::FILE* file,
+                                                     const std::string& name);
   // The size of the blocks the file is read in.
   static constexpr std::size_t kBlockSize = std::size_t{1} << 18;
   ~FileLineSource() override;
 
   bool next_line(std::string_view& line) override;
-  bool read_error() const override { return error_; }
-  bool is_midi_file() const override;
-  bool read_rest(std::string& bytes) override;
+  const std::string& failure() const override { return failure_; }
   std::size_t size_hint() const override { return size_; }
 
+  // True when the bytes not yet handed out begin with prefix.
+  bool starts_with(std::string_view prefix) const;
+  // Appends every byte not yet handed out to bytes; false on a read error.
+  bool read_rest(std::string& bytes);
+
  private:
-  explicit FileLineSource(std::FILE* file);
+  FileLineSource(std::FILE* file, const std::string& name);
   bool refill();
 
   std::FILE* file_;
@@ -68,21 +68,24 @@ class FileLineSource : public LineSource {
   std::string long_line_;  // a line that runs across blocks
   bool at_end_ = false;
   bool error_ = false;
+  std::string name_;
+  std::string failure_;
   std::size_t size_ = 0;
 };
 
-// Lines of a text held in memory.
+// Lines of a text held in memory; or, with a failure, none.
 class MemoryLineSource : public LineSource {
  public:
-  explicit MemoryLineSource(std::string text) : text_(std::move(text)) {}
+  explicit MemoryLineSource(std::string text, std::string failure = "")
+      : text_(std::move(text)), failure_(std::move(failure)) {}
 
   bool next_line(std::string_view& line) override;
-  bool is_midi_file() const override;
-  bool read_rest(std::string& bytes) override;
+  const std::string& failure() const override { return failure_; }
   std::size_t size_hint() const override { return text_.size(); }
 
  private:
   std::string text_;
+  std::string failure_;
   std::size_t pos_ = 0;
 };
 

@@ -8,7 +8,6 @@
 #include "driver/console.h"
 #include "reader/event_table.h"
 #include "reader/line_source.h"
-#include "reader/midi_file.h"
 #include "reader/scanner.h"
 #include "writer/note_list_file.h"
 
@@ -30,9 +29,7 @@ bool next_line(RunState& state, std::string_view& line) {
     line = up_to_nul(line);
     return true;
   }
-  if (state.input->read_error()) {
-    fail(state, "\n Can't read " + state.input_name + " as input score\n");
-  }
+  if (!state.input->failure().empty()) fail(state, state.input->failure());
   return false;
 }
 
@@ -204,7 +201,6 @@ void read_section_line(RunState& state, ReaderFields& fields,
 
 void read_score(RunState& state) {
   create_event_table(state);
-  if (state.input->is_midi_file()) decode_midi_input(state);
   ReaderFields fields;
   fields.sequence_names_track = read_header(state) == 0;
   // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.

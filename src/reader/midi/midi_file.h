@@ -16,14 +16,13 @@
 //   480 Meta TrkEnd
 //   TrkEnd
 
-#ifndef MORVANE_READER_MIDI_FILE_H_
-#define MORVANE_READER_MIDI_FILE_H_
+#ifndef MORVANE_READER_MIDI_MIDI_FILE_H_
+#define MORVANE_READER_MIDI_MIDI_FILE_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 
 namespace morvane {
 
@@ -38,10 +37,6 @@ struct MidiFileError {
 bool render_midi_text(std::string_view bytes, std::string& text,
                       MidiFileError& error);
 
-// Replaces state.input, a standard MIDI file, by its rendering. Ends the run
-// with status 1 when the file is damaged or cannot be read.
-void decode_midi_input(RunState& state);
-
 }  // namespace morvane
 
-#endif  // MORVANE_READER_MIDI_FILE_H_
+#endif  // MORVANE_READER_MIDI_MIDI_FILE_H_

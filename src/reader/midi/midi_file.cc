@@ -1,9 +1,7 @@
-#include "reader/midi_file.h"
+#include "reader/midi/midi_file.h"
 
 #include <memory>
 
-#include "driver/console.h"
-#include "reader/line_source.h"
 #include "writer/format_decimal.h"
 
 namespace morvane {
@@ -372,21 +370,6 @@ bool render_midi_text(std::string_view bytes, std::string& text,
     return false;
   }
   return true;
-}
-
-void decode_midi_input(RunState& state) {
-  std::string bytes;
-  if (!state.input->read_rest(bytes)) {
-    fail(state, "\n Can't read " + state.input_name + " as input score\n");
-  }
-  std::string text;
-  MidiFileError error;
-  if (!render_midi_text(bytes, text, error)) {
-    fail(state, "\nBadly formed MIDI file " + state.input_name + ": " +
-                    error.reason + " at byte " +
-                    std::to_string(error.offset) + ".\n");
-  }
-  state.input = std::make_unique<MemoryLineSource>(std::move(text));
 }
 
 }  // namespace morvane

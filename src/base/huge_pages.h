@@ -1,8 +1,8 @@
 // Large blocks that are touched once, page by page: the event table, the
 // durations.
 
-#ifndef MORVANE_DRIVER_HUGE_PAGES_H_
-#define MORVANE_DRIVER_HUGE_PAGES_H_
+#ifndef MORVANE_BASE_HUGE_PAGES_H_
+#define MORVANE_BASE_HUGE_PAGES_H_
 
 #include <cstddef>
 
@@ -17,4 +17,4 @@ void advise_huge_pages(const void* data, std::size_t bytes);
 
 }  // namespace morvane
 
-#endif  // MORVANE_DRIVER_HUGE_PAGES_H_
+#endif  // MORVANE_BASE_HUGE_PAGES_H_

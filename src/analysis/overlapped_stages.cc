@@ -1,24 +1,21 @@
-#include "driver/sort_pair_write.h"
+#include "analysis/overlapped_stages.h"
 
 #include <algorithm>
 #include <cassert>
 #include <condition_variable>
-#include <cstring>
 #include <exception>
 #include <future>
-#include <memory>
 #include <mutex>
-#include <new>
-#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
+#include "driver/allocation.h"
 #include "driver/console.h"
-#include "driver/huge_pages.h"
 #include "writer/note_list_file.h"
+#include "writer/note_text_blocks.h"
 #include "writer/write_note_list.h"
 
 namespace morvane {
@@ -84,7 +81,7 @@ class Tail {
           const std::size_t lo = std::max(
               settled, hi > shape_.block_events ? hi - shape_.block_events
                                                 : std::size_t{1});
-          put_block(lo, hi);
+          text_.put(state_, lo, hi);
           hi = lo;
         }
       }
@@ -97,61 +94,14 @@ class Tail {
   void write() {
     if (failure_) std::rethrow_exception(failure_);
     announce_note_list(state_);
-    for (auto piece = pieces_.rbegin(); piece != pieces_.rend(); ++piece) {
-      state_.output->write(*piece);
-    }
+    text_.write_to(*state_.output);
   }
 
  private:
-  // Formats the slots lo .. hi - 1 a piece at a time, from the top down,
-  // where a piece's widest lines would fit, and keeps only the bytes each
-  // took: the text kept is what the note list needs, not room for the
-  // widest lines.
-  void put_block(std::size_t lo, std::size_t hi) {
-    for (std::size_t top = hi; top > lo;) {
-      const std::size_t bottom = top - std::min(kPiece, top - lo);
-      const char* end = put_note_lines(state_, bottom, top, scratch_.get());
-      const auto bytes = static_cast<std::size_t>(end - scratch_.get());
-      formatted_slots_ += top - bottom;
-      formatted_bytes_ += bytes;
-      char* kept = room(bytes, bottom);
-      std::memcpy(kept, scratch_.get(), bytes);
-      pieces_.emplace_back(kept, bytes);
-      free_ = kept + bytes;
-      top = bottom;
-    }
-  }
-
-  // The text is kept in large buffers, each filled from its start, so that
-  // few pages are asked for and those can be huge. A new buffer is sized
-  // for what the slots left below need at the rate so far.
-  char* room(std::size_t bytes, std::size_t slots_left) {
-    if (static_cast<std::size_t>(end_ - free_) < bytes) {
-      const std::size_t expected =
-          slots_left * formatted_bytes_ / formatted_slots_ / 16 * 17;
-      const std::size_t size = std::min(kBufferSize, expected + bytes);
-      buffers_.emplace_back(new char[std::max(size, bytes)]);
-      free_ = buffers_.back().get();
-      end_ = free_ + std::max(size, bytes);
-      advise_huge_pages(free_, std::max(size, bytes));
-    }
-    return free_;
-  }
-
-  static constexpr std::size_t kBufferSize = std::size_t{32} << 20;
-  static constexpr std::size_t kPiece = 1024;
-
   RunState& state_;
   const OverlapShape& shape_;
   SettledFrom& settled_;
-  std::unique_ptr<char[]> scratch_ =
-      std::make_unique<char[]>(kPiece * kMaxNoteLine);
-  std::size_t formatted_slots_ = 0;
-  std::size_t formatted_bytes_ = 0;
-  std::vector<std::unique_ptr<char[]>> buffers_;
-  char* free_ = nullptr;
-  char* end_ = nullptr;
-  std::vector<std::string_view> pieces_;  // from the last one back
+  NoteTextBlocks text_;
   std::exception_ptr failure_;
 };
 
@@ -159,7 +109,7 @@ class Tail {
 // returned not joinable, and the caller does the work itself.
 template <typename Body>
 std::thread start_thread(RunState& state, Body body) {
-  if (state.fail_at == FailPoint::second_thread) return std::thread();
+  if (made_to_fail(state, FailPoint::second_thread)) return std::thread();
   try {
     return std::thread(body);
   } catch (const std::system_error&) {
@@ -190,7 +140,8 @@ class JoinOnExit {
 
 }  // namespace
 
-void sort_pair_and_write(RunState& state, const OverlapShape& shape) {
+void sort_pair_and_write(RunState& state) {
+  const OverlapShape& shape = state.overlap;
   assert(shape.block_events >= 1);
   assert((shape.settle_step & (shape.settle_step - 1)) == 0);
   if (state.table.events() < std::max<std::size_t>(shape.min_events, 2)) {

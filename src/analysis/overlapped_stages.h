@@ -8,8 +8,8 @@
 // the same byte for byte as sort_by_time, compute_durations and
 // write_note_list one after the other give; only the time differs.
 
-#ifndef MORVANE_DRIVER_SORT_PAIR_WRITE_H_
-#define MORVANE_DRIVER_SORT_PAIR_WRITE_H_
+#ifndef MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_
+#define MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_
 
 #include <cstddef>
 
@@ -17,21 +17,13 @@
 
 namespace morvane {
 
-struct OverlapShape {
-  // Slots the second thread pairs and formats at a time.
-  std::size_t block_events = std::size_t{1} << 14;
-  // How often, in slots, the sort tells how far it has settled; a power of
-  // two.
-  std::size_t settle_step = std::size_t{1} << 12;
-  // Below this many events a second thread is not worth starting.
-  std::size_t min_events = std::size_t{1} << 16;
-};
 
 // Sorts, pairs and writes the note lines, as the three stages in turn
 // would, messages and failures included. When the second thread cannot be
 // started, does the work on the calling thread.
-void sort_pair_and_write(RunState& state, const OverlapShape& shape = {});
+// The shape is state.overlap.
+void sort_pair_and_write(RunState& state);
 
 }  // namespace morvane
 
-#endif  // MORVANE_DRIVER_SORT_PAIR_WRITE_H_
+#endif  // MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_

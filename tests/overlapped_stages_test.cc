@@ -1,4 +1,4 @@
-#include "driver/sort_pair_write.h"
+#include "analysis/overlapped_stages.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
+#include "driver/in_memory_run.h"
 #include "driver/run.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
@@ -26,26 +27,24 @@ struct Result {
 // one after the other, and gives what reached the console and note list.
 Result finish(const std::vector<EventRecord>& events, int32_t division,
               const OverlapShape* shape, FailPoint fail_at = FailPoint::none) {
-  std::ostringstream out, err;
-  std::istringstream keys;
-  RunState state(out, err, keys);
-  state.output_name = "notes.txt";
+  InMemoryRun run("score", "notes.txt");
+  RunState& state = run.state;
   state.division = division;
   state.fail_at = fail_at;
-  state.table.slots.emplace_back();
-  for (const EventRecord& e : events) state.table.push(e);
+  run.add_events(events);
   Result result;
-  state.output = NoteListFile::in_memory(&result.notes);
   result.status = run_guarded(state, [&] {
     if (shape != nullptr) {
-      sort_pair_and_write(state, *shape);
+      state.overlap = *shape;
+      sort_pair_and_write(state);
     } else {
       sort_by_time(state);
       compute_durations(state);
       write_note_list(state);
     }
   });
-  result.out = out.str();
+  result.out = run.out.str();
+  result.notes = run.notes;
   return result;
 }
 
@@ -67,7 +66,7 @@ std::vector<EventRecord> random_events(std::mt19937& random, int n) {
   return events;
 }
 
-TEST(SortPairWriteTest, SameNoteListAsTheStagesInTurn) {
+TEST(OverlappedStagesTest, SameNoteListAsTheStagesInTurn) {
   std::mt19937 random(5);
   // Blocks of one slot and more, told of every settled slot or seldom, on
   // tables from two events to a few thousand.
@@ -92,7 +91,7 @@ TEST(SortPairWriteTest, SameNoteListAsTheStagesInTurn) {
   EXPECT_GT(compared, 1000000);  // the runs wrote lines worth comparing
 }
 
-TEST(SortPairWriteTest, WithoutASecondThreadTheSameWorkIsDoneInline) {
+TEST(OverlappedStagesTest, WithoutASecondThreadTheSameWorkIsDoneInline) {
   std::mt19937 random(6);
   const std::vector<EventRecord> events = random_events(random, 500);
   const OverlapShape shape{4, 1, 0};
@@ -104,7 +103,7 @@ TEST(SortPairWriteTest, WithoutASecondThreadTheSameWorkIsDoneInline) {
   EXPECT_EQ(inline_run.notes, expected.notes);
 }
 
-TEST(SortPairWriteTest, NoMemoryForTheDurations) {
+TEST(OverlappedStagesTest, NoMemoryForTheDurations) {
   std::mt19937 random(7);
   const std::vector<EventRecord> events = random_events(random, 500);
   const OverlapShape shape{4, 1, 0};

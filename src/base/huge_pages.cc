@@ -1,4 +1,4 @@
-#include "driver/huge_pages.h"
+#include "base/huge_pages.h"
 
 #include <cstdint>
 

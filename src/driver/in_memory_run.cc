@@ -1,0 +1,49 @@
+#include "driver/in_memory_run.h"
+
+#include <utility>
+
+#include "driver/banner.h"
+#include "driver/run.h"
+#include "reader/open_score.h"
+#include "writer/note_list_file.h"
+
+namespace morvane {
+
+InMemoryRun::InMemoryRun(const std::string& score_name,
+                         const std::string& notes_name)
+    : state(out, err, keys) {
+  state.input_name = score_name;
+  state.output_name = notes_name;
+  state.output = NoteListFile::in_memory(&notes);
+}
+
+void InMemoryRun::set_score(std::string bytes) {
+  state.input = score_from_bytes(state.input_name, std::move(bytes));
+}
+
+void InMemoryRun::add_events(const std::vector<EventRecord>& events) {
+  if (state.table.slots.empty()) state.table.slots.emplace_back();
+  for (const EventRecord& e : events) state.table.push(e);
+}
+
+Translation translate_in_memory(const std::string& score_name,
+                                std::string bytes,
+                                const std::string& notes_name,
+                                const TranslationOptions& options) {
+  Translation result;
+  {
+    InMemoryRun run(score_name, notes_name);
+    run.state.all_tracks = options.all_tracks;
+    run.state.overlap = options.overlap;
+    print_banner(run.state);
+    run.set_score(std::move(bytes));
+    result.status =
+        run_guarded(run.state, [&] { translate_open_files(run.state); });
+    result.notes = std::move(run.notes);
+    result.out = run.out.str();
+    result.err = run.err.str();
+  }
+  return result;
+}
+
+}  // namespace morvane

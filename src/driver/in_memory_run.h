@@ -1,0 +1,57 @@
+// A run with everything in memory: the score's bytes in, the console and
+// the note list out. The web page translates through it; tests, the
+// benchmarks and the fuzz target use it to run stages without files.
+//
+// Example:
+//   Translation t = translate_in_memory("song.mid", bytes, "song.notes");
+//   if (t.status == 0) show(t.notes);
+
+#ifndef MORVANE_DRIVER_IN_MEMORY_RUN_H_
+#define MORVANE_DRIVER_IN_MEMORY_RUN_H_
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+
+namespace morvane {
+
+// A run state whose console, keyboard and note list are strings. Not
+// copyable (it holds the run state).
+struct InMemoryRun {
+  explicit InMemoryRun(const std::string& score_name = "score",
+                       const std::string& notes_name = "notes");
+
+  // Sets the score to bytes (a MIDI text file, or a standard MIDI file).
+  void set_score(std::string bytes);
+  // Puts events straight into the table, as the reader would append them.
+  void add_events(const std::vector<EventRecord>& events);
+
+  std::ostringstream out, err;
+  std::istringstream keys;
+  std::string notes;
+  RunState state;
+};
+
+struct Translation {
+  int status = -1;
+  std::string out, err, notes;
+};
+
+struct TranslationOptions {
+  bool all_tracks = false;
+  OverlapShape overlap;
+};
+
+// The whole translation, banner first, of the score bytes named
+// score_name, into a note list named notes_name kept in memory: what
+// `morvane score_name notes_name` prints and writes.
+Translation translate_in_memory(const std::string& score_name,
+                                std::string bytes,
+                                const std::string& notes_name,
+                                const TranslationOptions& options = {});
+
+}  // namespace morvane
+
+#endif  // MORVANE_DRIVER_IN_MEMORY_RUN_H_
