@@ -113,6 +113,12 @@ TEST(PianoRollTest, BadLinesAreRefusedWithTheirNumber) {
       {kHead + "0.000 \t0\tsixty\t90\t1.000\n", 3, "a number that does not parse"},
       {"0.000 \t0\t60\t90\n", 1, "not a note line or a comment"},
       {"0.000 \t0\t60\t90\t1.000 extra\n", 1, "a number that does not parse"},
+      // Decimals are read as from_chars reads them: no hexadecimal, nothing
+      // too large for a double, no blank before the number.
+      {"0x1p3 \t0\t60\t90\t1.000\n", 1, "a number that does not parse"},
+      {"0.000 \t0\t60\t90\t1e999\n", 1, "a number that does not parse"},
+      {"0.000 \t0\t60\t90\t-\n", 1, "a number that does not parse"},
+      {" 0.000 \t0\t60\t90\t1.000\n", 1, "a number that does not parse"},
   };
   for (const Row& row : rows) {
     NoteList list;
@@ -121,6 +127,20 @@ TEST(PianoRollTest, BadLinesAreRefusedWithTheirNumber) {
     EXPECT_EQ(error.line, row.line) << row.text;
     EXPECT_EQ(error.reason, row.reason) << row.text;
   }
+}
+
+TEST(PianoRollTest, DecimalsInEveryFormAWriterUses) {
+  const NoteList list = parsed(
+      "+1.5 \t0\t60\t90\t-0.000\n12345678901234.000 \t1\t61\t9\t2e3\n"
+      "-3.25 \t-2\t62\t-1\t.5\n");
+  ASSERT_EQ(list.notes.size(), 3u);
+  EXPECT_EQ(list.notes[0].start_beats, 1.5);
+  EXPECT_EQ(list.notes[0].duration_beats, 0.0);
+  EXPECT_EQ(list.notes[1].start_beats, 12345678901234.0);
+  EXPECT_EQ(list.notes[1].duration_beats, 2000.0);
+  EXPECT_EQ(list.notes[2].start_beats, -3.25);
+  EXPECT_EQ(list.notes[2].channel, -2);
+  EXPECT_EQ(list.notes[2].duration_beats, 0.5);
 }
 
 TEST(PianoRollTest, NamesOfAnyBytesStayValidXml) {

@@ -1,7 +1,10 @@
 #include "roll/note_list.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace morvane {
@@ -9,14 +12,38 @@ namespace {
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
+// Reads a number from the front of [begin, end); false when none is there.
+bool read_number(const char* begin, const char* end, int64_t& value,
+                 const char*& stop) {
+  const auto [after, error] = std::from_chars(begin, end, value);
+  stop = after;
+  return error == std::errc() && after != begin;
+}
+
+// The standard library of the web page's compiler has no from_chars for
+// floating point, so both builds read decimals with strtod (the "C" locale:
+// neither program sets another), held to what from_chars would take.
+bool read_number(const char* begin, const char* end, double& value,
+                 const char*& stop) {
+  const std::string token(begin, std::find_if(begin, end, blank));
+  if (token.empty() || token.find_first_of("xX") != std::string::npos) {
+    return false;
+  }
+  char* after = nullptr;
+  errno = 0;
+  value = std::strtod(token.c_str(), &after);
+  stop = begin + (after - token.c_str());
+  return errno != ERANGE && stop != begin;
+}
+
 // Takes a number and the blanks after it from the front of field.
 template <typename Number>
 bool take(std::string_view& rest, Number& value) {
   const char* begin = rest.data();
   const char* end = rest.data() + rest.size();
   if (begin != end && *begin == '+') ++begin;
-  const auto [stop, error] = std::from_chars(begin, end, value);
-  if (error != std::errc() || stop == begin) return false;
+  const char* stop = nullptr;
+  if (!read_number(begin, end, value, stop)) return false;
   rest.remove_prefix(static_cast<std::size_t>(stop - rest.data()));
   while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
   return true;

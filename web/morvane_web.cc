@@ -1,0 +1,82 @@
+// The page's way into the translator: the same in-memory run the command's
+// tests use, and the same piano roll morvane-roll draws.
+//
+// From JavaScript:
+//   const r = Module.translateScore("song.mid", bytes, false);
+//   r.status, r.console (bytes), r.notes (bytes), r.svg, r.summary
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string>
+
+#include "driver/in_memory_run.h"
+#include "roll/note_list.h"
+#include "roll/piano_roll.h"
+
+namespace {
+
+using emscripten::val;
+
+// A copy of bytes as a Uint8Array: the note list keeps the score's names
+// byte for byte, which a JavaScript string would not.
+val byte_array(const std::string& bytes) {
+  const val view(emscripten::typed_memory_view(
+      bytes.size(), reinterpret_cast<const uint8_t*>(bytes.data())));
+  return val::global("Uint8Array").new_(view);
+}
+
+// "song.mid" -> "song.notes.txt": what the download is called.
+std::string notes_name_for(const std::string& score_name) {
+  const std::size_t dot = score_name.rfind('.');
+  const std::string stem =
+      dot == std::string::npos || dot == 0 ? score_name
+                                           : score_name.substr(0, dot);
+  return stem + ".notes.txt";
+}
+
+val translate_score(const std::string& score_name, const std::string& bytes,
+                    bool all_tracks) {
+  morvane::TranslationOptions options;
+  options.all_tracks = all_tracks;
+  // There is one thread in the page: never try for a second.
+  options.overlap.min_events = std::numeric_limits<std::size_t>::max();
+  const std::string notes_name = notes_name_for(score_name);
+
+  val result = val::object();
+  morvane::Translation t;
+  try {
+    t = morvane::translate_in_memory(score_name, bytes, notes_name, options);
+  } catch (const std::bad_alloc&) {
+    t.status = 1;
+    t.out = "\n Out of memory\n";
+  }
+  result.set("status", t.status);
+  // Standard output is flushed before anything reaches standard error, so
+  // one after the other is the order a terminal shows.
+  result.set("console", byte_array(t.out + t.err));
+  result.set("notesName", notes_name);
+  if (t.status != 0) return result;
+
+  result.set("notes", byte_array(t.notes));
+  morvane::NoteList list;
+  morvane::NoteListError error;
+  if (morvane::parse_note_list(t.notes, list, error)) {
+    morvane::RollSummary summary;
+    result.set("svg", morvane::draw_piano_roll(list, summary));
+    result.set("summary", morvane::describe(summary));
+  } else {
+    result.set("summary", "no piano roll: line " + std::to_string(error.line) +
+                              ": " + error.reason + "\n");
+  }
+  return result;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(morvane) {
+  emscripten::function("translateScore", &translate_score);
+}

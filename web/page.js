@@ -1,0 +1,97 @@
+// The page: a score in, the console, the note list and its piano roll out.
+// The translation is the command's own, called through Module.translateScore.
+
+// The note list keeps a score's names as they are: most are UTF-8, older
+// ones are often Latin-1 (as Windows wrote them).
+function morvaneText(bytes) {
+  try {
+    return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+  } catch (e) {
+    return new TextDecoder('windows-1252').decode(bytes);
+  }
+}
+
+function morvanePageReady() {
+  const fileInput = document.getElementById('score-file');
+  const allTracks = document.getElementById('all-tracks');
+  const stateLine = document.getElementById('state');
+  const consoleBox = document.getElementById('console');
+  const result = document.getElementById('result');
+  const noteList = document.getElementById('note-list');
+  const download = document.getElementById('download');
+  const roll = document.getElementById('roll');
+  const summary = document.getElementById('summary');
+  let score = null;  // { name, bytes } of the last score chosen
+  let downloadUrl = null;
+  let runs = 0;
+
+  function show(message, failed) {
+    stateLine.textContent = message;
+    stateLine.classList.toggle('failed', failed);
+  }
+
+  function translate() {
+    if (score === null) return;
+    const r = Module.translateScore(score.name, score.bytes, allTracks.checked);
+    consoleBox.textContent = morvaneText(r.console);
+    if (downloadUrl !== null) URL.revokeObjectURL(downloadUrl);
+    downloadUrl = null;
+    if (r.status === 0) {
+      noteList.value = morvaneText(r.notes);
+      downloadUrl = URL.createObjectURL(
+        new Blob([r.notes], { type: 'text/plain' }));
+      download.href = downloadUrl;
+      download.download = r.notesName;
+      download.textContent = 'Download ' + r.notesName;
+      // Our own SVG: every name in it is escaped.
+      roll.innerHTML = r.svg || '';
+      summary.textContent = r.summary;
+      result.hidden = false;
+      show(score.name + ' translated.', false);
+    } else {
+      result.hidden = true;
+      noteList.value = '';
+      download.removeAttribute('href');
+      roll.innerHTML = '';
+      summary.textContent = '';
+      show(score.name + ' could not be translated: see the console.', true);
+    }
+    document.body.dataset.runs = String(++runs);
+    document.body.dataset.status = String(r.status);
+  }
+
+  function take(file) {
+    show('Reading ' + file.name + '\u2026', false);
+    file.arrayBuffer().then(function (buffer) {
+      score = { name: file.name, bytes: new Uint8Array(buffer) };
+      translate();
+    }, function () {
+      show(file.name + ' could not be read.', true);
+    });
+  }
+
+  fileInput.addEventListener('change', function () {
+    if (fileInput.files.length > 0) take(fileInput.files[0]);
+  });
+  allTracks.addEventListener('change', translate);
+
+  // A score dropped anywhere on the page.
+  document.addEventListener('dragover', function (e) {
+    e.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  document.addEventListener('dragleave', function (e) {
+    if (e.relatedTarget === null) document.body.classList.remove('dragging');
+  });
+  document.addEventListener('drop', function (e) {
+    e.preventDefault();
+    document.body.classList.remove('dragging');
+    if (e.dataTransfer && e.dataTransfer.files.length > 0) {
+      take(e.dataTransfer.files[0]);
+    }
+  });
+
+  fileInput.disabled = false;
+  show('Ready: choose a score.', false);
+  document.body.dataset.ready = 'yes';
+}
