@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include "midi_bytes.h"
 #include "test_support.h"
 
 namespace morvane {
 namespace {
 
+using testing::bytes;
+using testing::chunk;
 using testing::corpus_names;
+using testing::header;
 using testing::data_path;
 using testing::read_file;
 
@@ -28,26 +32,6 @@ TEST(MidiFileTest, RendersTheCorpusAsTheConverterDoes) {
     ASSERT_TRUE(render_midi_text(bytes, text, error)) << name << error.reason;
     EXPECT_EQ(text, read_file(data_path("corpus/" + name + ".txt"))) << name;
   }
-}
-
-std::string chunk(const std::string& type, const std::string& body) {
-  const auto n = static_cast<uint32_t>(body.size());
-  std::string out = type;
-  for (int shift : {24, 16, 8, 0}) out += static_cast<char>(n >> shift & 0xff);
-  return out + body;
-}
-
-std::string header(int format, int tracks, int division) {
-  return chunk("MThd", std::string{0, static_cast<char>(format), 0,
-                                   static_cast<char>(tracks),
-                                   static_cast<char>(division >> 8),
-                                   static_cast<char>(division & 0xff)});
-}
-
-std::string bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out += static_cast<char>(v);
-  return out;
 }
 
 TEST(MidiFileTest, EventShapes) {

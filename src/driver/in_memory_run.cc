@@ -26,17 +26,17 @@ void InMemoryRun::add_events(const std::vector<EventRecord>& events) {
   for (const EventRecord& e : events) state.table.push(e);
 }
 
-Translation translate_in_memory(const std::string& score_name,
-                                std::string bytes,
-                                const std::string& notes_name,
-                                const TranslationOptions& options) {
+Translation translate_source(const std::string& score_name,
+                             std::unique_ptr<LineSource> input,
+                             const std::string& notes_name,
+                             const TranslationOptions& options) {
   Translation result;
   {
     InMemoryRun run(score_name, notes_name);
     run.state.all_tracks = options.all_tracks;
     run.state.overlap = options.overlap;
     print_banner(run.state);
-    run.set_score(std::move(bytes));
+    run.state.input = std::move(input);
     result.status =
         run_guarded(run.state, [&] { translate_open_files(run.state); });
     result.notes = std::move(run.notes);
@@ -44,6 +44,15 @@ Translation translate_in_memory(const std::string& score_name,
     result.err = run.err.str();
   }
   return result;
+}
+
+Translation translate_in_memory(const std::string& score_name,
+                                std::string bytes,
+                                const std::string& notes_name,
+                                const TranslationOptions& options) {
+  return translate_source(score_name,
+                          score_from_bytes(score_name, std::move(bytes)),
+                          notes_name, options);
 }
 
 }  // namespace morvane

@@ -9,11 +9,13 @@
 #ifndef MORVANE_DRIVER_IN_MEMORY_RUN_H_
 #define MORVANE_DRIVER_IN_MEMORY_RUN_H_
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "driver/run_state.h"
+#include "reader/line_source.h"
 
 namespace morvane {
 
@@ -51,6 +53,13 @@ Translation translate_in_memory(const std::string& score_name,
                                 std::string bytes,
                                 const std::string& notes_name,
                                 const TranslationOptions& options = {});
+
+// The same for a score source the caller made (tests read a MIDI file by
+// way of its text this way).
+Translation translate_source(const std::string& score_name,
+                             std::unique_ptr<LineSource> input,
+                             const std::string& notes_name,
+                             const TranslationOptions& options = {});
 
 }  // namespace morvane
 

@@ -1,5 +1,5 @@
 // Where the score's lines come from: a file read in large blocks, or text
-// held in memory (a standard MIDI file rendered as MIDI text lines; see
+// held in memory; or, for a standard MIDI file, its bytes (see
 // open_score.h, which decides).
 //
 // A line is handed out whole, whatever its length, with its line feed when
@@ -87,6 +87,28 @@ class MemoryLineSource : public LineSource {
   std::string text_;
   std::string failure_;
   std::size_t pos_ = 0;
+};
+
+// A standard MIDI file held whole: no lines, but its bytes, which the score
+// reader decodes as events (read_midi_score.h).
+class MidiFileSource : public LineSource {
+ public:
+  MidiFileSource(std::string name, std::string bytes)
+      : name_(std::move(name)), bytes_(std::move(bytes)) {}
+
+  bool next_line(std::string_view&) override { return false; }
+  const std::string& failure() const override { return failure_; }
+  std::size_t size_hint() const override { return bytes_.size(); }
+
+  const std::string& name() const { return name_; }
+  std::string_view bytes() const { return bytes_; }
+  // Gives the bytes' memory back once they have been read.
+  void release() { std::string().swap(bytes_); }
+
+ private:
+  std::string name_;
+  std::string bytes_;
+  std::string failure_;
 };
 
 }  // namespace morvane

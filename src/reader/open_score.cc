@@ -3,24 +3,10 @@
 #include <string_view>
 #include <utility>
 
-#include "reader/midi/midi_file.h"
-
 namespace morvane {
 namespace {
 
 constexpr std::string_view kMidiFileStart = "MThd";
-
-std::unique_ptr<LineSource> decoded(const std::string& name,
-                                    std::string_view bytes) {
-  std::string text;
-  MidiFileError error;
-  if (!render_midi_text(bytes, text, error)) {
-    return std::make_unique<MemoryLineSource>(
-        "", "\nBadly formed MIDI file " + name + ": " + error.reason +
-                " at byte " + std::to_string(error.offset) + ".\n");
-  }
-  return std::make_unique<MemoryLineSource>(std::move(text));
-}
 
 }  // namespace
 
@@ -31,14 +17,14 @@ std::unique_ptr<LineSource> open_score(const std::string& name) {
   if (!file->read_rest(bytes)) {
     return std::make_unique<MemoryLineSource>("", file->failure());
   }
-  return decoded(name, bytes);
+  return std::make_unique<MidiFileSource>(name, std::move(bytes));
 }
 
 std::unique_ptr<LineSource> score_from_bytes(const std::string& name,
                                              std::string bytes) {
   if (std::string_view(bytes).substr(0, kMidiFileStart.size()) ==
       kMidiFileStart) {
-    return decoded(name, bytes);
+    return std::make_unique<MidiFileSource>(name, std::move(bytes));
   }
   return std::make_unique<MemoryLineSource>(std::move(bytes));
 }

@@ -8,16 +8,13 @@
 #include "driver/console.h"
 #include "reader/event_table.h"
 #include "reader/line_source.h"
+#include "reader/midi/read_midi_score.h"
 #include "reader/scanner.h"
+#include "reader/track_sections.h"
 #include "writer/note_list_file.h"
 
 namespace morvane {
 namespace {
-
-constexpr std::string_view kNameMarker = "0 Meta TrkName";
-// A converter writes the name of a file's first track as a sequence name,
-// and a format 0 file has no other track.
-constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
 
 // A C program sees a line only up to its first NUL byte.
 std::string_view up_to_nul(std::string_view line) {
@@ -31,30 +28,6 @@ bool next_line(RunState& state, std::string_view& line) {
   }
   if (!state.input->failure().empty()) fail(state, state.input->failure());
   return false;
-}
-
-[[noreturn]] void number_out_of_range(RunState& state, uint64_t line_number) {
-  fail(state, "\nNumber out of range in line " + std::to_string(line_number) +
-                  " of the MIDI text file.\n");
-}
-
-// The reader's working fields. They are not reset between lines: a field
-// that a line does not supply keeps the value of the last line that did.
-struct ReaderFields {
-  NameFields name;
-  EventFields event;
-  bool in_section = false;
-  bool sequence_names_track = false;  // format 0: SeqName names the track
-  uint64_t names_seen = 0;
-  // With every track an instrument: the track the lines belong to.
-  uint64_t tracks_seen = 0;      // MTrk lines so far
-  bool track_named = false;      // it has had a name line, or took one
-  bool track_has_sequence_name = false;
-  NameFields sequence_name;      // its 0 Meta SeqName words
-};
-
-bool starts_with(std::string_view line, std::string_view marker) {
-  return line.substr(0, marker.size()) == marker;
 }
 
 bool is_name_line(const ReaderFields& fields, std::string_view line) {
@@ -72,26 +45,6 @@ std::string_view word_after_kind(std::string_view line, std::string_view kind) {
   std::size_t end = p;
   while (end < line.size() && !is_white(line[end])) ++end;
   return line.substr(p, end - p);
-}
-
-// Names an instrument by fields.name and opens its section.
-void report_name(RunState& state, ReaderFields& fields) {
-  ++fields.names_seen;
-  std::string shown = fields.name.first + " " + fields.name.second;
-  if (fields.names_seen % 5 == 0) shown += "\n\t";
-  say(state, shown);
-  state.output->write("// Instrument " + fields.name.first + " " +
-                      fields.name.second + "\n");
-  fields.in_section = true;
-  fields.track_named = true;
-}
-
-void read_name_line(RunState& state, ReaderFields& fields,
-                    std::string_view line) {
-  fields.name.second.clear();
-  scan_track_name(line, fields.name,
-                  starts_with(line, kNameMarker) ? "TrkName" : "SeqName");
-  report_name(state, fields);
 }
 
 bool is_track_start(std::string_view line) {
@@ -125,28 +78,17 @@ void read_outside_line(RunState& state, ReaderFields& fields,
                        std::string_view line) {
   if (state.all_tracks) {
     if (is_track_start(line)) {
-      ++fields.tracks_seen;
-      fields.track_named = false;
-      fields.track_has_sequence_name = false;
+      start_unnamed_track(fields);
       return;
     }
     if (!fields.track_named && starts_with(line, kSequenceMarker)) {
-      fields.sequence_name = NameFields{};
-      scan_track_name(line, fields.sequence_name, "SeqName");
-      fields.track_has_sequence_name = true;
+      keep_sequence_name(fields, line);
       return;
     }
   }
   const OwnScan own = scan_alone(line);
   if (state.all_tracks && !fields.track_named && own.note_line) {
-    if (fields.track_has_sequence_name) {
-      fields.name = fields.sequence_name;
-    } else {
-      fields.name.first = "Track";
-      fields.name.second =
-          std::to_string(std::max<uint64_t>(1, fields.tracks_seen));
-    }
-    report_name(state, fields);
+    name_track_by_note(state, fields);
     return;
   }
   if (own.note_start) ++state.passed_over_notes;
@@ -165,10 +107,7 @@ int32_t read_header(RunState& state) {
   if (scan_header(line, header).overflow) number_out_of_range(state, 1);
   // Every time in the note list is divided by it; zero or a negative
   // number of ticks per beat has no meaning.
-  if (header.division <= 0) {
-    fail(state, "\nBadly formed MIDI text file: division must be above 0.\n");
-  }
-  state.division = header.division;
+  take_division(state, header.division);
   return header.format;
 }
 
@@ -201,6 +140,11 @@ void read_section_line(RunState& state, ReaderFields& fields,
 
 void read_score(RunState& state) {
   create_event_table(state);
+  if (auto* midi = dynamic_cast<MidiFileSource*>(state.input.get())) {
+    read_midi_score(state, midi->name(), midi->bytes());
+    midi->release();
+    return;
+  }
   ReaderFields fields;
   fields.sequence_names_track = read_header(state) == 0;
   // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.

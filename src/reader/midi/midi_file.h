@@ -1,6 +1,7 @@
-// Standard MIDI files, rendered as the MIDI text lines that a MIDI-file-to-
-// text converter writes for them, so that the score reader needs to know
-// nothing about where its lines came from.
+// Standard MIDI files rendered as the MIDI text lines that a MIDI-file-to-
+// text converter writes for them. The translator reads a MIDI file's events
+// straight (read_midi_score.h); the rendering is what it must agree with,
+// line for line, and the tests hold it to that.
 //
 // Example: the bytes of a format 1 file with division 480 whose second
 // track is named Flute and plays one note render as
@@ -19,23 +20,23 @@
 #ifndef MORVANE_READER_MIDI_MIDI_FILE_H_
 #define MORVANE_READER_MIDI_MIDI_FILE_H_
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "reader/midi/midi_decoder.h"
 
 namespace morvane {
-
-struct MidiFileError {
-  std::string reason;   // a few words: what is wrong
-  uint64_t offset = 0;  // the byte of the file where it was found
-};
 
 // Appends the rendering of the standard MIDI file in bytes to text. Returns
 // false, with error set, when the file is damaged; text is then incomplete.
 // Linear in the size of the file; never reads outside bytes.
 bool render_midi_text(std::string_view bytes, std::string& text,
                       MidiFileError& error);
+
+// Appends the text of a meta event after its time and a blank, as in
+// "Meta TrkName \"Flute\"" (a first track's name is "Meta SeqName").
+void append_meta_event(std::string& text, unsigned type, std::string_view data,
+                       bool first_track);
 
 }  // namespace morvane
 
