@@ -97,5 +97,36 @@ TEST(FormatDecimalTest, Integers) {
   EXPECT_EQ(out, "-2147483649 0");
 }
 
+// The lengths, known without writing, are those of what is written: for
+// every bit pattern of a float (infinities, not-a-numbers, the library's
+// large values included) and integers of every width.
+TEST(FormatDecimalTest, LengthsWithoutWriting) {
+  std::mt19937 random(9);
+  std::uniform_int_distribution<uint32_t> bits;
+  const float special[] = {0.0f, -0.0f, -0.0004f, 0.0005f, 9.9995f, 999.9996f,
+                           4.0e12f, -4.0e12f, 3.0e38f,
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           std::numeric_limits<float>::quiet_NaN()};
+  for (float value : special) {
+    EXPECT_EQ(fixed3_length(value), formatted(value).size()) << value;
+  }
+  for (int n = 0; n < 200000; ++n) {
+    uint32_t pattern = bits(random);
+    float value;
+    std::memcpy(&value, &pattern, sizeof value);
+    ASSERT_EQ(fixed3_length(value), formatted(value).size()) << pattern;
+  }
+  for (int64_t value : {int64_t{0}, int64_t{9}, int64_t{10}, int64_t{-1},
+                        int64_t{-10}, int64_t{99}, int64_t{100},
+                        int64_t{-2147483649LL},
+                        std::numeric_limits<int64_t>::max(),
+                        std::numeric_limits<int64_t>::min()}) {
+    std::string text;
+    append_int(text, value);
+    EXPECT_EQ(int_length(value), text.size()) << value;
+  }
+}
+
 }  // namespace
 }  // namespace morvane

@@ -66,11 +66,19 @@ class Tail {
   Tail(RunState& state, const OverlapShape& shape, SettledFrom& settled)
       : state_(state), shape_(shape), settled_(settled) {
     allocate_durations(state);
+    // Called here, on the first thread: the file is the second thread's
+    // from now until it is joined.
+    if (state.output->positional()) base_ = state.output->start_positional();
   }
 
   void run() noexcept {
     try {
       pair_notes(state_);
+      // The text's length is known once the durations are: it goes to its
+      // place in the file as it is made, and no more of it waits.
+      if (state_.output->positional()) {
+        text_.write_behind(*state_.output, base_, note_lines_length(state_));
+      }
       for (std::size_t hi = state_.table.count(); hi > 1;) {
         // Few waits: each for an eighth of what is left (the sort settles
         // slots ever faster as its heap shrinks), and at least a block.
@@ -85,6 +93,7 @@ class Tail {
           hi = lo;
         }
       }
+      text_.finish();
     } catch (...) {
       failure_ = std::current_exception();
     }
@@ -102,6 +111,7 @@ class Tail {
   const OverlapShape& shape_;
   SettledFrom& settled_;
   NoteTextBlocks text_;
+  std::size_t base_ = 0;  // where the note lines begin in the file
   std::exception_ptr failure_;
 };
 

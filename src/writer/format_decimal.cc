@@ -49,6 +49,27 @@ char* put_fixed3(char* p, float value) {
   return p + 4;
 }
 
+std::size_t int_length(int64_t value) {
+  std::size_t length = value < 0 ? 2 : 1;
+  // From below zero, so that the most negative value needs no negation.
+  for (int64_t rest = value < 0 ? value : -value; rest <= -10; rest /= 10) {
+    ++length;
+  }
+  return length;
+}
+
+// Follows put_fixed3 step by step.
+std::size_t fixed3_length(float value) {
+  const double thousandths = std::fabs(static_cast<double>(value) * 1000.0);
+  if (!(thousandths < 4.0e15)) {
+    char text[kMaxFixed3];
+    return static_cast<std::size_t>(put_fixed3(text, value) - text);
+  }
+  const auto scaled = static_cast<uint64_t>(thousandths + 0.5);
+  return (std::signbit(value) ? 1 : 0) +
+         int_length(static_cast<int64_t>(scaled / 1000)) + 4;
+}
+
 void append_fixed3(std::string& out, float value) {
   char text[kMaxFixed3];
   out.append(text, put_fixed3(text, value));

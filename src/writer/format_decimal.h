@@ -3,6 +3,7 @@
 #ifndef MORVANE_WRITER_FORMAT_DECIMAL_H_
 #define MORVANE_WRITER_FORMAT_DECIMAL_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,11 @@ inline constexpr int kMaxFixed3 = 64;
 // Writes value in decimal at p, as "%d" would (room for 20 characters), and
 // returns the end.
 char* put_int(char* p, int64_t value);
+
+// The number of characters put_fixed3 and put_int write for value, without
+// writing them.
+std::size_t fixed3_length(float value);
+std::size_t int_length(int64_t value);
 
 // The same, appended to a string.
 void append_fixed3(std::string& out, float value);

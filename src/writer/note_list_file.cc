@@ -1,6 +1,7 @@
 #include "writer/note_list_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
@@ -26,6 +27,7 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
     return nullptr;
   }
   std::unique_ptr<NoteListFile> list(new NoteListFile(file, nullptr));
+  list->positional_ = regular;
   // Only a regular file holds anything to empty; a device or a pipe is
   // written as it is.
   if (regular && info.st_size > 0) {
@@ -50,8 +52,44 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
 
 #endif
 
-std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink) {
-  return std::unique_ptr<NoteListFile>(new NoteListFile(nullptr, sink));
+std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink,
+                                                     bool positional) {
+  std::unique_ptr<NoteListFile> list(new NoteListFile(nullptr, sink));
+  list->positional_ = positional;
+  return list;
+}
+
+std::size_t NoteListFile::start_positional() {
+  flush();
+  wait_until_empty();
+  if (file_ != nullptr && std::fflush(file_) != 0) failed_ = true;
+  return emitted_;
+}
+
+void NoteListFile::write_at(std::size_t offset, std::string_view text) {
+  if (sink_ != nullptr) {
+    if (sink_->size() < offset + text.size()) {
+      sink_->resize(offset + text.size());
+    }
+    sink_->replace(offset, text.size(), text);
+  }
+#if defined(__unix__)
+  if (file_ == nullptr) return;
+  const int fd = fileno(file_);
+  while (!text.empty()) {
+    const ssize_t n = pwrite(fd, text.data(), text.size(),
+                             static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed_ = true;
+      return;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::size_t>(n);
+  }
+#else
+  if (file_ != nullptr) failed_ = true;  // never positional there
+#endif
 }
 
 NoteListFile::NoteListFile(std::FILE* file, std::string* sink)
@@ -84,6 +122,7 @@ void NoteListFile::wait_until_empty() {
 }
 
 void NoteListFile::emit(const char* data, std::size_t size) {
+  emitted_ += size;
   if (sink_ != nullptr) sink_->append(data, size);
   wait_until_empty();
   if (file_ != nullptr && size > 0 &&

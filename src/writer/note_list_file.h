@@ -4,6 +4,9 @@
 // did not reach the disk whole (a full device, say) is reported when the
 // run closes the file.
 //
+// A regular file may also be written at chosen places (write_at), so that
+// text formatted out of order need not wait in memory.
+//
 // Emptying a large note list left by an earlier run takes the system a
 // while (every cached page of it is freed), so where it can, open() leaves
 // that to a thread of its own, which the first write waits for.
@@ -23,8 +26,11 @@ class NoteListFile {
  public:
   // Creates name, or empties it if it exists. Returns null on failure.
   static std::unique_ptr<NoteListFile> open(const std::string& name);
-  // A note list kept in memory: every byte written is appended to sink.
-  static std::unique_ptr<NoteListFile> in_memory(std::string* sink);
+  // A note list kept in memory: every byte written is appended to sink (or,
+  // with write_at, put in place). Tests make one that is not positional to
+  // take the path of a pipe.
+  static std::unique_ptr<NoteListFile> in_memory(std::string* sink,
+                                                 bool positional = true);
   ~NoteListFile();  // closes the file if close() was not called
   NoteListFile(const NoteListFile&) = delete;
   NoteListFile& operator=(const NoteListFile&) = delete;
@@ -43,6 +49,23 @@ class NoteListFile {
     used_ = static_cast<std::size_t>(end - block_.get());
   }
 
+  // Whether bytes may be written at chosen places (write_at): a regular
+  // file (not on Windows, whose text mode changes line ends) or memory.
+  bool positional() const { return positional_; }
+
+  // Hands everything written so far to the file and returns how many bytes
+  // that is: the place where bytes written at places begin.
+  std::size_t start_positional();
+
+  // Writes text at offset, counted from the file's start, once
+  // start_positional has been called; no other writes may follow. Safe on
+  // another thread than the one that called start_positional, as long as
+  // only one thread uses the file at a time.
+  void write_at(std::size_t offset, std::string_view text);
+
+  // Remembers that the note list did not reach the file whole.
+  void set_failed() { failed_ = true; }
+
   // Flushes and closes; false if any write, the flush or the close failed.
   bool close();
 
@@ -58,6 +81,8 @@ class NoteListFile {
   std::string* sink_;
   std::unique_ptr<char[]> block_;
   std::size_t used_ = 0;
+  std::size_t emitted_ = 0;  // bytes handed to the file or the sink
+  bool positional_ = false;
   bool failed_ = false;
   std::future<bool> emptied_;  // valid while the emptying may still run
 };

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{32} << 20;
 constexpr std::size_t kPiece = 1024;  // places formatted at a time
+constexpr std::size_t kStage = std::size_t{1} << 20;  // written at a time
+static_assert(kPiece * kMaxNoteLine <= kStage, "a piece fits the stage");
 
 }  // namespace
 
@@ -31,11 +33,53 @@ void NoteTextBlocks::put(const RunState& state, std::size_t lo,
     formatted_bytes_ += bytes;
     top = bottom;
     if (bytes == 0) continue;  // only note ends: nothing to keep
-    char* kept = room(bytes, bottom);
-    std::memcpy(kept, scratch_.get(), bytes);
-    pieces_.emplace_back(kept, bytes);
-    free_ = kept + bytes;
+    if (file_ != nullptr) {
+      stage(scratch_.get(), bytes);
+    } else {
+      keep(scratch_.get(), bytes, bottom);
+    }
   }
+}
+
+void NoteTextBlocks::keep(const char* text, std::size_t bytes,
+                          std::size_t places_left) {
+  char* kept = room(bytes, places_left);
+  std::memcpy(kept, text, bytes);
+  pieces_.emplace_back(kept, bytes);
+  free_ = kept + bytes;
+}
+
+void NoteTextBlocks::write_behind(NoteListFile& file, std::size_t base,
+                                  std::size_t total) {
+  stage_.reset(new char[kStage]);
+  file_ = &file;
+  base_ = base;
+  total_ = total;
+}
+
+// A piece goes in front of what is staged; a full stage goes to its place.
+void NoteTextBlocks::stage(const char* text, std::size_t bytes) {
+  if (kStage - staged_ < bytes) write_stage();
+  staged_ += bytes;
+  std::memcpy(stage_.get() + kStage - staged_, text, bytes);
+}
+
+void NoteTextBlocks::write_stage() {
+  if (staged_ == 0) return;
+  written_ += staged_;
+  if (written_ > total_) {
+    file_->set_failed();  // more text than announced: never write it
+  } else {
+    file_->write_at(base_ + total_ - written_,
+                    std::string_view(stage_.get() + kStage - staged_, staged_));
+  }
+  staged_ = 0;
+}
+
+void NoteTextBlocks::finish() {
+  if (file_ == nullptr) return;
+  write_stage();
+  if (written_ != total_) file_->set_failed();
 }
 
 char* NoteTextBlocks::room(std::size_t bytes, std::size_t places_left) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/compute_durations.h"
+#include "analysis/single_precision.h"
 #include "analysis/sort_by_time.h"
 #include "driver/console.h"
 #include "writer/format_decimal.h"
@@ -54,6 +55,27 @@ char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
     *p++ = '\n';
   }
   return p;
+}
+
+std::size_t note_lines_length(const RunState& state) {
+  const float* duration = state.arrays.duration_beats.data();
+  std::size_t length = 0;
+  for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
+    EventRecord r = state.table.at(slot);
+    if (r.velocity == 0) continue;
+    // As put_note_lines has it: the time as the order holds it.
+    r.time_ticks = through_single(r.time_ticks);
+    const bool start = r.velocity > 0;
+    // Two blanks, three tabs and the line feed; the five fields.
+    length += 6 +
+              fixed3_length(start ? start_beats(r.time_ticks, state.division)
+                                  : static_cast<float>(r.time_ticks)) +
+              int_length(static_cast<int64_t>(r.channel) - 1) +
+              int_length(r.note) + int_length(r.velocity) +
+              fixed3_length(start ? duration[slot]
+                                  : static_cast<float>(r.channel));
+  }
+  return length;
 }
 
 }  // namespace morvane

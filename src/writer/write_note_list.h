@@ -29,6 +29,11 @@ inline constexpr std::size_t kMaxNoteLine = 200;
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
                      char* p);
 
+// The bytes put_note_lines writes for every place of the time order: the
+// same whatever the order, so it is known before the sort ends. Needs the
+// durations and the table's wide fields rounded as the sort rounds them.
+std::size_t note_lines_length(const RunState& state);
+
 }  // namespace morvane
 
 #endif  // MORVANE_WRITER_WRITE_NOTE_LIST_H_
