@@ -50,7 +50,7 @@ void BM_HeapSort4(benchmark::State& state) {
   music(table, static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<StoredEvent> copy = table.slots;
+    auto copy = table.slots;
     state.ResumeTiming();
     heap_sort4(copy.size() - 1, copy.data(),
                [](const StoredEvent& e) { return e.time_ticks; });

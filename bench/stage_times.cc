@@ -1,11 +1,13 @@
 // Runs translations in-process and prints the wall time of each stage,
 // median of several runs, so a change can be traced to the stage it moved.
 //
-//   stage_times SCORE [RUNS]
+//   stage_times SCORE [RUNS [NOTES]]
 //
 // The stages after reading are timed one after the other, then as the
-// program runs them, overlapped. The note list goes to /dev/null: the write
-// stage still formats every line and makes every system call.
+// program runs them, overlapped. The note list goes to NOTES, /dev/null
+// unless given: the write stage still formats every line and makes every
+// system call, but a device is written as a pipe is (the text waits for
+// the sort), where a regular file is written behind it.
 
 #include <algorithm>
 #include <chrono>
@@ -73,13 +75,14 @@ bool time_stages(const std::vector<Stage>& stages, int runs) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: stage_times SCORE [RUNS]\n");
+    std::fprintf(stderr, "usage: stage_times SCORE [RUNS [NOTES]]\n");
     return 2;
   }
   const std::string score = argv[1];
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  const std::string notes = argc > 3 ? argv[3] : "/dev/null";
   const Stage open = {"open", [&](RunState& s) {
-                        morvane::open_files(s, {"morvane", score, "/dev/null"});
+                        morvane::open_files(s, {"morvane", score, notes});
                       }};
   const Stage read = {"read", morvane::read_score};
   const Stage close = {"close", [](RunState& s) { s.output->close(); }};

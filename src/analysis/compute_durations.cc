@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <unordered_map>
 #include <vector>
@@ -49,8 +50,11 @@ class KeyNumbers {
 // order with ties kept in input order. Groups are short and nearly in
 // order already, so this is far cheaper than ordering all events at once.
 // group_end[k] is where group k ends.
-std::vector<KeyedEvent> group_by_key(const EventTable& table,
-                                     std::vector<std::size_t>& group_end) {
+// Room for the events, left unwritten (it is filled at once) and in huge
+// pages: a fault of the system's small pages costs more than everything
+// done with the event, on a virtual machine.
+LargeArray<KeyedEvent> group_by_key(const EventTable& table,
+                                           std::vector<std::size_t>& group_end) {
   const std::size_t count = table.count();
   // The second pass numbers each pair again, and gets the same numbers.
   KeyNumbers numbers;
@@ -66,7 +70,7 @@ std::vector<KeyedEvent> group_by_key(const EventTable& table,
   }
   for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
   group_end.assign(first.begin() + 1, first.end());
-  std::vector<KeyedEvent> grouped(events);
+  LargeArray<KeyedEvent> grouped(events);
   for (std::size_t slot = 1; slot < count; ++slot) {
     const EventRecord r = table.at(slot);
     if (r.velocity < 0) continue;
@@ -78,8 +82,8 @@ std::vector<KeyedEvent> group_by_key(const EventTable& table,
     return a.time < b.time;
   };
   for (std::size_t k = 0, lo = 0; k < group_end.size(); lo = group_end[k++]) {
-    auto begin = grouped.begin() + static_cast<std::ptrdiff_t>(lo);
-    auto end = grouped.begin() + static_cast<std::ptrdiff_t>(group_end[k]);
+    KeyedEvent* begin = grouped.get() + lo;
+    KeyedEvent* end = grouped.get() + group_end[k];
     if (!std::is_sorted(begin, end, by_time)) {
       std::stable_sort(begin, end, by_time);
     }
@@ -91,11 +95,9 @@ std::vector<KeyedEvent> group_by_key(const EventTable& table,
 
 void allocate_durations(RunState& state) {
   const std::size_t count = state.table.count();
-  std::vector<float>& duration = state.arrays.duration_beats;
+  auto& duration = state.arrays.duration_beats;
   allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
                    [&] {
-                     duration.reserve(count);
-                     advise_huge_pages(duration.data(), count * sizeof(float));
                      duration.assign(count, 0.0f);
                    });
 }
@@ -107,7 +109,7 @@ void pair_notes(RunState& state) {
   float* duration = state.arrays.duration_beats.data();
   const double division = state.division;
   std::vector<std::size_t> group_end;
-  const std::vector<KeyedEvent> grouped = group_by_key(state.table, group_end);
+  const LargeArray<KeyedEvent> grouped = group_by_key(state.table, group_end);
 
   // The starts of the group still sounding, oldest first, from
   // sounding[head] on.

@@ -73,6 +73,42 @@ inline std::size_t sift_down(Element* a, std::size_t i, std::size_t ir, Key key,
   return i;
 }
 
+// The same result as sift_down, reached the other way round: the larger
+// child moves up at every level down to the bottom, then the moving element
+// climbs back while it is not below the element it passed. The larger
+// children's path does not depend on the moving element, and along it the
+// keys only fall (the heap below i is whole), so "moving_key below this
+// key" holds down to some node and nowhere under it: climbing from the
+// bottom stops at the very node where sift_down stops, with the very same
+// moves in the end. Each level costs one comparison instead of two; the
+// climb is short when the moving element is small, as it is in the second
+// phase, where it comes from the heap's last leaf.
+template <typename Element, typename Key, typename KeyValue>
+inline std::size_t sift_down_to_bottom(Element* a, std::size_t i,
+                                       std::size_t ir, Key key,
+                                       KeyValue moving_key) {
+  const std::size_t top = i;
+  std::size_t j = i + i;
+  while (j < ir) {  // both children exist
+    prefetch_descendants(a, i);
+    j += static_cast<std::size_t>(key(a[j]) < key(a[j + 1]));
+    a[i] = a[j];
+    i = j;
+    j += j;
+  }
+  if (j == ir) {  // an only child
+    a[i] = a[j];
+    i = j;
+  }
+  // a[i / 2] holds what stood at i: give it back while moving_key is not
+  // below it.
+  while (i > top && !(moving_key < key(a[i / 2]))) {
+    a[i] = a[i / 2];
+    i /= 2;
+  }
+  return i;
+}
+
 }  // namespace heap_sort4_detail
 
 // The heap sort's first phase sifts down every node that has a child, from
@@ -127,7 +163,8 @@ void heap_extract4(std::size_t n, Element* a, Key key, Settled settled = {}) {
       return;
     }
     settled(ir + 1);
-    a[heap_sort4_detail::sift_down(a, 1, ir, key, key(moving))] = moving;
+    a[heap_sort4_detail::sift_down_to_bottom(a, 1, ir, key, key(moving))] =
+        moving;
   }
 }
 

@@ -30,13 +30,10 @@ TimeSort::TimeSort(RunState& state)
                    [&] {
                      if (count > kMaxSlots) throw std::bad_alloc();
                      // Left unwritten here: each part of it is first touched
-                     // by the thread that builds that part of the heap
-                     // (new without () leaves a plain struct unwritten, on
-                     // every standard library, the web page's too).
-                     state.arrays.order.reset(new SortedEvent[count]);
+                     // by the thread that builds that part of the heap.
+                     state.arrays.order = LargeArray<SortedEvent>(count);
                    });
   order_ = state.arrays.order.get();
-  advise_huge_pages(order_, count * sizeof(SortedEvent));
 }
 
 void TimeSort::fill(std::size_t lo, std::size_t hi) {

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "base/huge_pages.h"
+
 namespace morvane {
 
 class LineSource;
@@ -63,7 +65,7 @@ struct WideFields {
 struct EventTable {
   static constexpr uint32_t kWide = 0x80000000u;
 
-  std::vector<StoredEvent> slots;
+  LargeVector<StoredEvent> slots;
   std::vector<WideFields> wide;  // events whose fields do not fit a byte
 
   EventTable() = default;
@@ -128,8 +130,8 @@ struct SortedEvent {
 // beats is worked out where it is needed (start_beats), and other events
 // print what their records hold.
 struct NoteArrays {
-  std::unique_ptr<SortedEvent[]> order;
-  std::vector<float> duration_beats;
+  LargeArray<SortedEvent> order;
+  LargeVector<float> duration_beats;
 };
 
 // Where a test may make an allocation fail, to see its message and status.
