@@ -7,6 +7,7 @@
 
 #include "driver/console.h"
 #include "reader/event_table.h"
+#include "reader/line_scan.h"
 #include "reader/line_source.h"
 #include "reader/midi/read_midi_score.h"
 #include "reader/scanner.h"
@@ -37,45 +38,12 @@ bool is_name_line(const ReaderFields& fields, std::string_view line) {
          (fields.sequence_names_track && starts_with(line, kSequenceMarker));
 }
 
-// The word after the kind word of a line scanned as an event.
-std::string_view word_after_kind(std::string_view line, std::string_view kind) {
-  std::size_t p = static_cast<std::size_t>(kind.data() - line.data()) +
-                  kind.size();
-  while (p < line.size() && is_white(line[p])) ++p;
-  std::size_t end = p;
-  while (end < line.size() && !is_white(line[end])) ++end;
-  return line.substr(p, end - p);
-}
-
-bool is_track_start(std::string_view line) {
-  return starts_with(line, "MTrk") && (line.size() == 4 || is_white(line[4]));
-}
-
-// The kind word of a line's own scan, and whether it is a note start: a
-// line outside a section, whose fields the reader does not carry.
-struct OwnScan {
-  bool note_line = false;   // kind word On or Off
-  bool note_start = false;  // On with a velocity of its own above 0
-};
-
-OwnScan scan_alone(std::string_view line) {
-  EventFields own;
-  const ScanResult scanned = scan_event(line, own);
-  OwnScan result;
-  if (scanned.assigned >= 2) {
-    result.note_line = own.kind == "On" || own.kind == "Off";
-    result.note_start =
-        own.kind == "On" && scanned.assigned == 5 && own.velocity > 0;
-  }
-  return result;
-}
-
 // A line outside every section. With every track an instrument, the first
 // note line of a track without a name names it, by its sequence name or
 // else by its number, and opens its section; otherwise a note start here is
 // counted as passed over.
 void read_outside_line(RunState& state, ReaderFields& fields,
-                       std::string_view line) {
+                       std::string_view line, const LineScan& scan) {
   if (state.all_tracks) {
     if (is_track_start(line)) {
       start_unnamed_track(fields);
@@ -86,12 +54,17 @@ void read_outside_line(RunState& state, ReaderFields& fields,
       return;
     }
   }
-  const OwnScan own = scan_alone(line);
-  if (state.all_tracks && !fields.track_named && own.note_line) {
+  // The line's own fields: outside a section none are carried.
+  const bool note_line = scan.assigned >= 2 && (scan.kind == LineKind::note_on ||
+                                                scan.kind == LineKind::note_off);
+  if (state.all_tracks && !fields.track_named && note_line) {
     name_track_by_note(state, fields);
     return;
   }
-  if (own.note_start) ++state.passed_over_notes;
+  if (scan.kind == LineKind::note_on && scan.assigned == 5 &&
+      scan.velocity > 0) {
+    ++state.passed_over_notes;
+  }
 }
 
 // Returns the header's format field.
@@ -115,24 +88,34 @@ int32_t read_header(RunState& state) {
 // line still sets the working fields its scan reaches, so that a later line
 // which leaves a field out carries the value.
 void read_section_line(RunState& state, ReaderFields& fields,
-                       std::string_view line, uint64_t line_number) {
+                       const LineScan& scan, uint64_t line_number) {
   EventFields& event = fields.event;
-  const ScanResult scanned = scan_event(line, event);
-  if (scanned.overflow) number_out_of_range(state, line_number);
-  if (scanned.assigned < 2) return;  // no kind word of its own
-  const std::string_view kind = event.kind;
-  if (kind == "On") {
-    append_event(state, EventRecord{event.time_ticks, event.channel,
-                                    event.note, event.velocity});
-  } else if (kind == "Off") {
-    // A note off ends its note whatever velocity it releases with.
-    append_event(state,
-                 EventRecord{event.time_ticks, event.channel, event.note, 0});
-  } else if (starts_with(kind, "Meta") &&
-             word_after_kind(line, kind) == "TrkEnd") {
-    // Text, lyric and marker lines sit among the notes; only the track's
-    // end closes its section.
-    fields.in_section = false;
+  switch (scan.assigned) {
+    default: event.velocity = scan.velocity; [[fallthrough]];
+    case 4: event.note = scan.note; [[fallthrough]];
+    case 3: event.channel = scan.channel; [[fallthrough]];
+    case 2: case 1: event.time_ticks = scan.time_ticks; [[fallthrough]];
+    case 0: break;
+  }
+  if (scan.overflow) number_out_of_range(state, line_number);
+  if (scan.assigned < 2) return;  // no kind word of its own
+  switch (scan.kind) {
+    case LineKind::note_on:
+      append_event(state, EventRecord{event.time_ticks, event.channel,
+                                      event.note, event.velocity});
+      break;
+    case LineKind::note_off:
+      // A note off ends its note whatever velocity it releases with.
+      append_event(state,
+                   EventRecord{event.time_ticks, event.channel, event.note, 0});
+      break;
+    case LineKind::track_end:
+      // Text, lyric and marker lines sit among the notes; only the track's
+      // end closes its section.
+      fields.in_section = false;
+      break;
+    case LineKind::other:
+      break;
   }
 }
 
@@ -160,9 +143,10 @@ void read_score(RunState& state) {
       read_name_line(state, fields, line);
       continue;
     }
+    const LineScan scan = scan_line(line);
     // A track named by its first note line reads that line as an event.
-    if (!fields.in_section) read_outside_line(state, fields, line);
-    if (fields.in_section) read_section_line(state, fields, line, line_number);
+    if (!fields.in_section) read_outside_line(state, fields, line, scan);
+    if (fields.in_section) read_section_line(state, fields, scan, line_number);
   }
   say(state, "\nNumber of lines in array " +
                  std::to_string(state.table.events()) + "\n");
