@@ -156,6 +156,9 @@ struct OverlapShape {
   std::size_t settle_step = std::size_t{1} << 12;
   // Below this many events a second thread is not worth starting.
   std::size_t min_events = std::size_t{1} << 16;
+  // From a MIDI text score of this many bytes on, a second thread scans
+  // its second half while the first reads the first.
+  std::size_t split_read_bytes = std::size_t{1} << 21;
 };
 
 // Carries the exit status of a failed run to the process entry. The message

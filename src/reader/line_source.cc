@@ -3,6 +3,10 @@
 #include <cstring>
 #include <filesystem>
 
+#if defined(__unix__)
+#include <sys/stat.h>
+#endif
+
 namespace morvane {
 namespace {
 
@@ -36,6 +40,29 @@ std::unique_ptr<FileLineSource> FileLineSource::from_stream(
   return source;
 }
 
+std::unique_ptr<FileLineSource> FileLineSource::open_again_at(
+    std::size_t offset) const {
+#if defined(__unix__)
+  std::FILE* file = std::fopen(name_.c_str(), "rb");
+  if (file == nullptr) return nullptr;
+  struct stat mine, other;
+  if (fstat(fileno(file_), &mine) != 0 || fstat(fileno(file), &other) != 0 ||
+      mine.st_dev != other.st_dev || mine.st_ino != other.st_ino ||
+      fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) {
+    std::fclose(file);
+    return nullptr;
+  }
+  std::unique_ptr<FileLineSource> source(new FileLineSource(file, name_));
+  source->block_offset_ = offset;
+  source->size_ = size_;
+  source->refill();
+  return source;
+#else
+  (void)offset;
+  return nullptr;
+#endif
+}
+
 FileLineSource::FileLineSource(std::FILE* file, const std::string& name)
     : file_(file), block_(kBlockSize), name_(name) {}
 
@@ -46,6 +73,7 @@ bool FileLineSource::refill() {
   if (begin_ > 0 && begin_ < end_) {
     std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
   }
+  block_offset_ += begin_;
   end_ -= begin_;
   begin_ = 0;
   const std::size_t got =
@@ -67,6 +95,7 @@ bool FileLineSource::starts_with(std::string_view prefix) const {
 
 bool FileLineSource::next_line(std::string_view& line) {
   long_line_.clear();
+  line_start_ = block_offset_ + begin_;
   for (;;) {
     const char* start = block_.data() + begin_;
     const std::size_t avail = end_ - begin_;
@@ -87,11 +116,13 @@ bool FileLineSource::next_line(std::string_view& line) {
     // fills the whole block is set aside so that lines of any length fit.
     if (begin_ == 0 && end_ == block_.size()) {
       long_line_.append(start, avail);
+      block_offset_ += end_;
       begin_ = end_ = 0;
     }
     if (!refill()) {
       if (error_) return false;
       long_line_.append(block_.data() + begin_, end_ - begin_);
+      block_offset_ += end_;
       begin_ = end_ = 0;
       if (long_line_.empty()) return false;
       line = long_line_;

@@ -52,6 +52,12 @@ class FileLineSource : public LineSource {
   const std::string& failure() const override { return failure_; }
   std::size_t size_hint() const override { return size_; }
 
+  // Opens name and starts reading at byte offset; null as open does, or
+  // when name is not the file this one reads (replaced since).
+  std::unique_ptr<FileLineSource> open_again_at(std::size_t offset) const;
+  // Where in the file the line last handed out starts.
+  std::size_t line_start() const { return line_start_; }
+
   // True when the bytes not yet handed out begin with prefix.
   bool starts_with(std::string_view prefix) const;
   // Appends every byte not yet handed out to bytes; false on a read error.
@@ -63,6 +69,8 @@ class FileLineSource : public LineSource {
 
   std::FILE* file_;
   std::vector<char> block_;
+  std::size_t block_offset_ = 0;  // where in the file block_[0] stands
+  std::size_t line_start_ = 0;
   std::size_t begin_ = 0;  // first byte of block_ not yet handed out
   std::size_t end_ = 0;    // one past the last byte read into block_
   std::string long_line_;  // a line that runs across blocks

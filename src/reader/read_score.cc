@@ -11,16 +11,12 @@
 #include "reader/line_source.h"
 #include "reader/midi/read_midi_score.h"
 #include "reader/scanner.h"
+#include "reader/score_tail.h"
 #include "reader/track_sections.h"
 #include "writer/note_list_file.h"
 
 namespace morvane {
 namespace {
-
-// A C program sees a line only up to its first NUL byte.
-std::string_view up_to_nul(std::string_view line) {
-  return line.substr(0, line.find('\0'));
-}
 
 bool next_line(RunState& state, std::string_view& line) {
   if (state.input->next_line(line)) {
@@ -31,26 +27,21 @@ bool next_line(RunState& state, std::string_view& line) {
   return false;
 }
 
-bool is_name_line(const ReaderFields& fields, std::string_view line) {
-  // Most lines are events; one look at a character sends them on.
-  if (line.size() < kNameMarker.size() || line[2] != 'M') return false;
-  return starts_with(line, kNameMarker) ||
-         (fields.sequence_names_track && starts_with(line, kSequenceMarker));
-}
 
 // A line outside every section. With every track an instrument, the first
 // note line of a track without a name names it, by its sequence name or
 // else by its number, and opens its section; otherwise a note start here is
 // counted as passed over.
-void read_outside_line(RunState& state, ReaderFields& fields,
-                       std::string_view line, const LineScan& scan) {
+// sequence_line is the line when it starts "0 Meta SeqName", else empty.
+void read_outside_line(RunState& state, ReaderFields& fields, bool track_start,
+                       std::string_view sequence_line, const LineScan& scan) {
   if (state.all_tracks) {
-    if (is_track_start(line)) {
+    if (track_start) {
       start_unnamed_track(fields);
       return;
     }
-    if (!fields.track_named && starts_with(line, kSequenceMarker)) {
-      keep_sequence_name(fields, line);
+    if (!fields.track_named && !sequence_line.empty()) {
+      keep_sequence_name(fields, sequence_line);
       return;
     }
   }
@@ -119,6 +110,81 @@ void read_section_line(RunState& state, ReaderFields& fields,
   }
 }
 
+// A line that is not a name line, with its scan. A track named by its first
+// note line reads that line as an event.
+void read_scanned_line(RunState& state, ReaderFields& fields, bool track_start,
+                       std::string_view sequence_line, const LineScan& scan,
+                       uint64_t line_number) {
+  if (!fields.in_section) {
+    read_outside_line(state, fields, track_start, sequence_line, scan);
+  }
+  if (fields.in_section) read_section_line(state, fields, scan, line_number);
+}
+
+void read_line(RunState& state, ReaderFields& fields, std::string_view line,
+               uint64_t line_number) {
+  if (is_name_line(fields, line)) {
+    read_name_line(state, fields, line);
+    return;
+  }
+  const LineScan scan = scan_line(line);
+  const bool outside = !fields.in_section;
+  read_scanned_line(state, fields, outside && is_track_start(line),
+                    outside && starts_with(line, kSequenceMarker)
+                        ? line
+                        : std::string_view(),
+                    scan, line_number);
+}
+
+// The lines a second thread scanned, read in turn from line_number on.
+void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
+               uint64_t line_number) {
+  std::size_t text = 0;
+  for (const LargeVector<TailLine>& piece : tail.lines()) {
+    for (const TailLine& t : piece) {
+      ++line_number;
+      if (t.name_line) {
+        read_name_line(state, fields, tail.texts()[text++]);
+        continue;
+      }
+      const std::string_view sequence_line =
+          t.sequence_line ? std::string_view(tail.texts()[text++])
+                          : std::string_view();
+      read_scanned_line(state, fields, t.track_start, sequence_line, t.scan,
+                        line_number);
+    }
+  }
+}
+
+// Every line after the header. A large file's second half is scanned on a
+// second thread meanwhile; once this thread reaches it, it reads those
+// scans instead of the lines (or, should that thread have failed, reads on
+// by itself from there).
+void read_lines(RunState& state, ReaderFields& fields) {
+  auto* file = dynamic_cast<FileLineSource*>(state.input.get());
+  std::unique_ptr<ScoreTail> tail =
+      file == nullptr
+          ? nullptr
+          : ScoreTail::start(state, *file, fields.sequence_names_track);
+  std::size_t tail_start = 0;  // 0: not known yet
+  std::string_view line;
+  uint64_t line_number = 1;
+  while (next_line(state, line)) {
+    if (tail != nullptr && file->line_start() >= tail->middle()) {
+      if (tail_start == 0) tail_start = tail->first_line();
+      if (file->line_start() >= tail_start) {
+        if (tail->finish()) {
+          read_tail(state, fields, *tail, line_number);
+          return;
+        }
+        tail.reset();
+      }
+    }
+    ++line_number;
+    read_line(state, fields, line, line_number);
+  }
+}
+
 }  // namespace
 
 void read_score(RunState& state) {
@@ -135,19 +201,7 @@ void read_score(RunState& state) {
   say(state, "Instruments: ");
   state.output->write("// MORVANE file.\n");
 
-  std::string_view line;
-  uint64_t line_number = 1;
-  while (next_line(state, line)) {
-    ++line_number;
-    if (is_name_line(fields, line)) {
-      read_name_line(state, fields, line);
-      continue;
-    }
-    const LineScan scan = scan_line(line);
-    // A track named by its first note line reads that line as an event.
-    if (!fields.in_section) read_outside_line(state, fields, line, scan);
-    if (fields.in_section) read_section_line(state, fields, scan, line_number);
-  }
+  read_lines(state, fields);
   say(state, "\nNumber of lines in array " +
                  std::to_string(state.table.events()) + "\n");
 }

@@ -37,6 +37,20 @@ inline bool starts_with(std::string_view line, std::string_view marker) {
   return line.substr(0, marker.size()) == marker;
 }
 
+// A C program sees a line only up to its first NUL byte.
+inline std::string_view up_to_nul(std::string_view line) {
+  return line.substr(0, line.find('\0'));
+}
+
+// Whether line names a track: "0 Meta TrkName ...", or "0 Meta SeqName ..."
+// in a score whose sequence name names its track.
+inline bool is_name_line(const ReaderFields& fields, std::string_view line) {
+  // Most lines are events; one look at a character sends them on.
+  if (line.size() < kNameMarker.size() || line[2] != 'M') return false;
+  return starts_with(line, kNameMarker) ||
+         (fields.sequence_names_track && starts_with(line, kSequenceMarker));
+}
+
 // A name line ("0 Meta TrkName ...", or "0 Meta SeqName ..." when that
 // names the track) names an instrument by its two words and opens its
 // section.

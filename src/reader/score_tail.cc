@@ -1,0 +1,111 @@
+#include "reader/score_tail.h"
+
+#include <limits>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#include "driver/allocation.h"
+#include "reader/track_sections.h"
+
+namespace morvane {
+namespace {
+
+constexpr std::size_t kPieceLines = 2 * kHugePage / sizeof(TailLine);
+constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
+
+}  // namespace
+
+std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
+                                            const FileLineSource& source,
+                                            bool sequence_names_track) {
+  const std::size_t size = source.size_hint();
+  if (size < state.overlap.split_read_bytes || size < 2 ||
+      made_to_fail(state, FailPoint::second_thread)) {
+    return nullptr;
+  }
+  const std::size_t middle = size / 2;
+  // From the byte before the middle: the piece up to its line end belongs
+  // to a line that starts before the middle.
+  std::unique_ptr<FileLineSource> again = source.open_again_at(middle - 1);
+  if (again == nullptr) return nullptr;
+  std::unique_ptr<ScoreTail> tail(
+      new ScoreTail(std::move(again), middle, sequence_names_track));
+  try {
+    tail->thread_ = std::thread([t = tail.get()] { t->scan(); });
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+  return tail;
+}
+
+ScoreTail::ScoreTail(std::unique_ptr<FileLineSource> source,
+                     std::size_t middle, bool sequence_names_track)
+    : source_(std::move(source)),
+      middle_(middle),
+      sequence_names_track_(sequence_names_track) {}
+
+ScoreTail::~ScoreTail() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+std::size_t ScoreTail::first_line() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  known_.wait(lock, [this] { return first_line_known_; });
+  return first_line_;
+}
+
+bool ScoreTail::finish() {
+  if (thread_.joinable()) thread_.join();
+  return whole_;
+}
+
+void ScoreTail::scan() noexcept {
+  auto tell_first_line = [this](std::size_t first) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!first_line_known_) {
+      first_line_ = first;
+      first_line_known_ = true;
+      known_.notify_all();
+    }
+  };
+  try {
+    std::string_view line;
+    if (!source_->next_line(line)) {
+      tell_first_line(kNoLine);
+      return;
+    }
+    tell_first_line(source_->line_start() + line.size());
+    ReaderFields fields;
+    fields.sequence_names_track = sequence_names_track_;
+    std::size_t count = 0;
+    while (source_->next_line(line)) {
+      if ((++count & 4095) == 0 && stop_) return;
+      line = up_to_nul(line);
+      if (lines_.empty() || lines_.back().size() == kPieceLines) {
+        lines_.emplace_back();
+        lines_.back().reserve(kPieceLines);
+      }
+      TailLine tail;
+      if (is_name_line(fields, line)) {
+        tail.name_line = true;
+        texts_.emplace_back(line);
+      } else {
+        tail.scan = scan_line(line);
+        tail.track_start = is_track_start(line);
+        tail.sequence_line = starts_with(line, kSequenceMarker);
+        if (tail.sequence_line) texts_.emplace_back(line);
+      }
+      lines_.back().push_back(tail);
+    }
+    whole_ = source_->failure().empty();
+  } catch (const std::bad_alloc&) {
+    whole_ = false;
+  } catch (const std::length_error&) {
+    whole_ = false;
+  }
+  tell_first_line(kNoLine);
+}
+
+}  // namespace morvane

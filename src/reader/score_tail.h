@@ -1,0 +1,89 @@
+// The second half of a large MIDI text score, scanned on a thread of its
+// own while the first thread reads the first half.
+//
+// Every line from the first line start at or after the middle of the file
+// to its end is scanned as the reader would scan it; what the reader does
+// with a line depends on all the lines before it, so it is left to the
+// first thread, which goes over the scans once it gets there. A name line,
+// a sequence name line or a track start is kept with what the reader asks
+// of its text.
+//
+// Only advice: when the second thread cannot be had, meets a read error or
+// runs out of memory, the first thread reads on by itself, and no line is
+// read differently for it.
+
+#ifndef MORVANE_READER_SCORE_TAIL_H_
+#define MORVANE_READER_SCORE_TAIL_H_
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/huge_pages.h"
+#include "driver/run_state.h"
+#include "reader/line_scan.h"
+#include "reader/line_source.h"
+
+namespace morvane {
+
+struct TailLine {
+  LineScan scan;
+  bool name_line = false;    // read as a name line; text() holds it
+  bool track_start = false;  // "MTrk"
+  bool sequence_line = false;  // starts "0 Meta SeqName"; text() holds it
+};
+
+class ScoreTail {
+ public:
+  // Starts the scan of the lines of source's file from the middle on, or
+  // returns null when there is no second half worth a thread.
+  // sequence_names_track: whether "0 Meta SeqName" lines are name lines.
+  static std::unique_ptr<ScoreTail> start(RunState& state,
+                                          const FileLineSource& source,
+                                          bool sequence_names_track);
+  ~ScoreTail();  // stops the scan if it still runs, and waits for it
+  ScoreTail(const ScoreTail&) = delete;
+  ScoreTail& operator=(const ScoreTail&) = delete;
+
+  // Where in the file the second half begins: the first line start at or
+  // after middle(); waits for it to be known. At the end of the file when
+  // there is no line there.
+  std::size_t first_line();
+  std::size_t middle() const { return middle_; }
+
+  // Waits for the scan to end; true when it reached the end of the file.
+  bool finish();
+
+  // After a finish() that returned true: the lines, in file order, and the
+  // texts of those that keep one, in file order too.
+  const std::vector<LargeVector<TailLine>>& lines() const { return lines_; }
+  const std::vector<std::string>& texts() const { return texts_; }
+
+ private:
+  ScoreTail(std::unique_ptr<FileLineSource> source, std::size_t middle,
+            bool sequence_names_track);
+  void scan() noexcept;
+
+  std::unique_ptr<FileLineSource> source_;
+  const std::size_t middle_;
+  const bool sequence_names_track_;
+  std::mutex mutex_;
+  std::condition_variable known_;
+  std::size_t first_line_ = 0;     // under mutex_
+  bool first_line_known_ = false;  // under mutex_
+  std::atomic<bool> stop_{false};
+  bool whole_ = false;
+  // In pieces of whole huge pages, which are not copied as they grow.
+  std::vector<LargeVector<TailLine>> lines_;
+  std::vector<std::string> texts_;
+  std::thread thread_;
+};
+
+}  // namespace morvane
+
+#endif  // MORVANE_READER_SCORE_TAIL_H_

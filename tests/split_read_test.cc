@@ -1,0 +1,122 @@
+// A MIDI text score read in two halves, the second scanned ahead on its own
+// thread, must read exactly as it reads line by line: every kind of line on
+// either side of the split, whatever the first half leaves open for the
+// second (a section, carried fields, a track without a name, a sequence
+// name), and every failure with its line number.
+
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace morvane {
+namespace {
+
+using testing::RunOutput;
+using testing::TempDir;
+
+OverlapShape split_at_any_size() {
+  OverlapShape shape;
+  shape.split_read_bytes = 0;
+  return shape;
+}
+
+OverlapShape never_split() {
+  OverlapShape shape;
+  shape.split_read_bytes = std::numeric_limits<std::size_t>::max();
+  return shape;
+}
+
+::testing::AssertionResult reads_alike(const TempDir& dir,
+                                       const std::string& score) {
+  const std::string path = dir.write("score.txt", score);
+  for (bool all_tracks : {false, true}) {
+    std::vector<std::string> args = {path, dir.path("notes.txt")};
+    if (all_tracks) args.insert(args.begin(), "--all-tracks");
+    const RunOutput whole =
+        testing::run_in_process(args, "", FailPoint::none, never_split());
+    const std::string whole_notes = testing::read_file(dir.path("notes.txt"));
+    const RunOutput split =
+        testing::run_in_process(args, "", FailPoint::none, split_at_any_size());
+    const std::string split_notes = testing::read_file(dir.path("notes.txt"));
+    if (whole.status != split.status || whole.out != split.out ||
+        whole.err != split.err || whole_notes != split_notes) {
+      return ::testing::AssertionFailure()
+             << (all_tracks ? "with --all-tracks: " : "") << "\n--- line by line:\n"
+             << whole.out << whole.err << whole_notes << "\n--- split:\n"
+             << split.out << split.err << split_notes;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Lines of every shape the reader treats apart.
+std::string random_line(std::mt19937& random) {
+  auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  const std::string t = std::to_string(pick(0, 3) == 0 ? 0 : pick(0, 5000));
+  switch (pick(0, 19)) {
+    case 0: return "0 Meta TrkName Part " + std::to_string(pick(1, 9)) + "\n";
+    case 1: return "0 Meta TrkName\n";  // keeps the first word of the last
+    case 2: return "0 Meta SeqName Whole Song\n";
+    case 3: return t + " Meta TrkEnd\n";
+    case 4: return "MTrk\n";
+    case 5: return "TrkEnd\n";
+    case 6: return t + " On ch=" + std::to_string(pick(1, 3)) + "\n";
+    case 7: return t + " On ch=1 n=" + std::to_string(pick(58, 62)) + "\n";
+    case 8: return t + " Par ch=" + std::to_string(pick(1, 3)) + " c=7 v=90\n";
+    case 9: return "99999999999 On ch=1 n=60 v=9\n";  // out of range
+    case 10: return t + " Meta Text \"a b\"\n";
+    case 11: return t + std::string(" On\0ch=1 n=61 v=5\n", 18);  // " On"
+    case 12: return t + " Off ch=1 n=" + std::to_string(pick(58, 62)) + " v=64\r\n";
+    case 13: return "\n";
+    default:
+      return t + " On ch=" + std::to_string(pick(1, 3)) +
+             " n=" + std::to_string(pick(58, 62)) +
+             " v=" + std::to_string(pick(0, 2) == 0 ? 0 : pick(1, 127)) + "\n";
+  }
+}
+
+TEST(SplitReadTest, RandomScoresReadAsLineByLine) {
+  std::mt19937 random(17);
+  TempDir dir;
+  int failed = 0;
+  for (int n = 0; n < 400; ++n) {
+    std::string score = n % 7 == 0 ? "MFile 0 1 96\n" : "MFile 1 4 480\n";
+    const int lines = std::uniform_int_distribution<int>(0, 120)(random);
+    for (int k = 0; k < lines; ++k) {
+      // Out-of-range numbers are rare, so that most scores read to the end.
+      std::string line = random_line(random);
+      if (line[0] == '9' && random() % 8 != 0) continue;
+      score += line;
+    }
+    if (random() % 3 == 0) score += "0 On ch=1 n=60 v=1";  // no line end
+    ASSERT_TRUE(reads_alike(dir, score)) << "score " << n << ":\n" << score;
+    failed += testing::run_in_process({dir.path("score.txt"), dir.path("n.txt")})
+                  .status;
+  }
+  EXPECT_GT(failed, 10);  // out-of-range lines on either side of the split
+  EXPECT_LT(failed, 390);
+}
+
+TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
+  TempDir dir;
+  std::string score = "MFile 1 2 480\nMTrk\n0 Meta TrkName A B\n";
+  for (int k = 0; k < 50; ++k) score += std::to_string(k) + " On ch=1 n=60 v=9\n";
+  score += "10 Meta Text \"" + std::string(1 << 20, 'x') + "\"\n";
+  for (int k = 0; k < 50; ++k) score += std::to_string(k) + " On ch=1 n=60 v=0\n";
+  EXPECT_TRUE(reads_alike(dir, score));
+  // and a middle that falls on a line's start
+  std::string even = "MFile 1 2 480\n";
+  while (even.size() < 4096) even += "0 On ch=1 n=60 v=9\n";
+  EXPECT_TRUE(reads_alike(dir, even));
+  EXPECT_TRUE(reads_alike(dir, even.substr(0, even.size() - 1)));
+}
+
+}  // namespace
+}  // namespace morvane
