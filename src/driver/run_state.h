@@ -167,6 +167,11 @@ struct RunFailure {
   int status;
 };
 
+// While a MIDI text score of 2 MiB or more is read, a second thread scans
+// its second half (reader/score_tail.h): it reads the file through a handle
+// of its own and writes only its own memory, which the first thread reads
+// once it has joined it.
+//
 // From 65,536 events on (see OverlapShape) a second thread works beside the
 // first while the order is sorted. It reads division, table (input order,
 // never changed after reading; the wide fields are rounded before it
