@@ -209,10 +209,13 @@ def main():
         f.write(b"MFile 1 2 480\nMTrk\n0 Tempo 500000\n0 Meta TrkEnd\nTrkEnd\n"
                 b"MTrk\n0 Meta TrkName Fl\xfcgelhorn\n0 On ch=1 n=70 v=80\n"
                 b"480 On ch=1 n=70 v=0\n480 Meta TrkEnd\nTrkEnd\n")
+    not_a_score = os.path.join(work, "letter.txt")
+    with open(not_a_score, "w") as f:
+        f.write("Dear Anna,\nthe parts are in the post.\n")
     scores = [os.path.join(corpus, "names_odd_chars.mid"),
               os.path.join(corpus, "chords.mid"),
               os.path.join(corpus, "six_named_tracks.txt"),
-              latin1, damaged]
+              latin1, damaged, not_a_score]
 
     server = serve(site)
     driver = start_browser(work)
