@@ -25,18 +25,20 @@ std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
     return nullptr;
   }
   const std::size_t middle = size / 2;
-  // From the byte before the middle: the piece up to its line end belongs
-  // to a line that starts before the middle.
-  std::unique_ptr<FileLineSource> again = source.open_again_at(middle - 1);
-  if (again == nullptr) return nullptr;
-  std::unique_ptr<ScoreTail> tail(
-      new ScoreTail(std::move(again), middle, sequence_names_track));
   try {
+    // From the byte before the middle: the piece up to its line end belongs
+    // to a line that starts before the middle.
+    std::unique_ptr<FileLineSource> again = source.open_again_at(middle - 1);
+    if (again == nullptr) return nullptr;
+    std::unique_ptr<ScoreTail> tail(
+        new ScoreTail(std::move(again), middle, sequence_names_track));
     tail->thread_ = std::thread([t = tail.get()] { t->scan(); });
-  } catch (const std::system_error&) {
+    return tail;
+  } catch (const std::system_error&) {  // no thread to be had
+    return nullptr;
+  } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  return tail;
 }
 
 ScoreTail::ScoreTail(std::unique_ptr<FileLineSource> source,
