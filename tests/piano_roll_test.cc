@@ -95,6 +95,8 @@ TEST(PianoRollTest, SummaryAndMerging) {
             "00 \t0\t60\t90\t0.100\n";
   }
   draw_piano_roll(parsed(many), summary);
+  // The summary without the drawing is the same, marks counted.
+  EXPECT_EQ(describe(summarize(parsed(many))), describe(summary));
   EXPECT_EQ(summary.notes, kMergeAbove + 1);
   EXPECT_LT(summary.drawn, summary.notes / 2);
   EXPECT_NE(describe(summary).find("merged: 100001 notes drawn as "),

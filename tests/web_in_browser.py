@@ -17,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import threading
+import time
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -249,6 +250,37 @@ def main():
                 "unnamed_tracks.mid with every track")
         page.after_run(lambda: driver.execute_script(
             "document.getElementById('all-tracks').click()"))
+
+        # A roll too large for a page is described, not drawn; the note list
+        # is whole.
+        big = os.path.join(work, "big.txt")
+        with open(big, "w") as f:
+            f.write("MFile 1 2 480\nMTrk\n0 Meta TrkName Big Band\n")
+            for k in range(45000):
+                f.write("%d On ch=1 n=%d v=90\n%d On ch=1 n=%d v=0\n"
+                        % (480 * k, 40 + k % 50, 480 * k + 240, 40 + k % 50))
+            f.write("21600000 Meta TrkEnd\n")
+        expected = run_command(morvane, roll, big, work)
+        started = time.time()
+        page.choose(big)
+        print("big.txt: %.1f s in the page" % (time.time() - started))
+        shown = page.shown()
+        whole = as_page_text(expected["notes"])
+        preview = whole[:whole.rindex("\n", 0, 1 << 18) + 1]
+        cut = driver.execute_script(
+            "return document.getElementById('note-list-cut').textContent")
+        check(shown["status"] == 0 and shown["notes"] == preview and
+              ("of %s lines" % format(whole.count("\n"), ",")) in cut and
+              page.downloaded() == expected["notes"],
+              "big.txt: the note list's first %d lines shown, all downloaded"
+              % preview.count("\n"))
+        said = driver.execute_script(
+            "return document.getElementById('roll').textContent")
+        check(shown["rects"] == 0 and
+              ("A piano roll of %d marks" % expected["rects"]) in said,
+              "big.txt: the roll of %d marks described, not drawn" %
+              expected["rects"])
+        check(shown["summary"] == expected["summary"], "big.txt: summary")
 
         page.choose(os.path.join(corpus, "chords.mid"))
         if screenshot:

@@ -21,6 +21,11 @@ namespace {
 
 using emscripten::val;
 
+// A browser lays out every mark of an inline picture as an element of the
+// page: a million of them take it minutes. Above this many the page shows
+// the summary and says how to get the picture.
+constexpr std::size_t kMostMarks = 40000;
+
 // A copy of bytes as a Uint8Array: the note list keeps the score's names
 // byte for byte, which a JavaScript string would not.
 val byte_array(const std::string& bytes) {
@@ -65,8 +70,15 @@ val translate_score(const std::string& score_name, const std::string& bytes,
   morvane::NoteList list;
   morvane::NoteListError error;
   if (morvane::parse_note_list(t.notes, list, error)) {
-    morvane::RollSummary summary;
-    result.set("svg", morvane::draw_piano_roll(list, summary));
+    morvane::RollSummary summary = morvane::summarize(list);
+    if (summary.drawn <= kMostMarks) {
+      result.set("svg", morvane::draw_piano_roll(list, summary));
+    } else {
+      result.set("rollTooLarge", "A piano roll of " +
+                                     std::to_string(summary.drawn) +
+                                     " marks is more than a page can show; "
+                                     "morvane-roll draws it as a file.");
+    }
     result.set("summary", morvane::describe(summary));
   } else {
     result.set("summary", "no piano roll: line " + std::to_string(error.line) +

@@ -11,6 +11,20 @@ function morvaneText(bytes) {
   }
 }
 
+// A browser lays out every line of a text box before it shows any: a
+// note list of a million lines takes it half a minute. A longer one is
+// shown as far as this many characters, to a line's end; the download has
+// all of it.
+const kShownCharacters = 1 << 18;
+
+function countLines(text) {
+  let lines = 0;
+  for (let at = text.indexOf('\n'); at !== -1; at = text.indexOf('\n', at + 1)) {
+    ++lines;
+  }
+  return lines;
+}
+
 function morvanePageReady() {
   const fileInput = document.getElementById('score-file');
   const allTracks = document.getElementById('all-tracks');
@@ -18,6 +32,7 @@ function morvanePageReady() {
   const consoleBox = document.getElementById('console');
   const result = document.getElementById('result');
   const noteList = document.getElementById('note-list');
+  const noteListCut = document.getElementById('note-list-cut');
   const download = document.getElementById('download');
   const roll = document.getElementById('roll');
   const summary = document.getElementById('summary');
@@ -37,14 +52,34 @@ function morvanePageReady() {
     if (downloadUrl !== null) URL.revokeObjectURL(downloadUrl);
     downloadUrl = null;
     if (r.status === 0) {
-      noteList.value = morvaneText(r.notes);
+      const text = morvaneText(r.notes);
+      if (text.length > kShownCharacters) {
+        const shown = text.slice(0, text.lastIndexOf('\n', kShownCharacters) + 1);
+        noteList.value = shown;
+        noteListCut.textContent = 'The first ' +
+            countLines(shown).toLocaleString('en') + ' of ' +
+            countLines(text).toLocaleString('en') +
+            ' lines are shown here; the download holds them all.';
+        noteListCut.hidden = false;
+      } else {
+        noteList.value = text;
+        noteListCut.hidden = true;
+      }
       downloadUrl = URL.createObjectURL(
         new Blob([r.notes], { type: 'text/plain' }));
       download.href = downloadUrl;
       download.download = r.notesName;
       download.textContent = 'Download ' + r.notesName;
       // Our own SVG: every name in it is escaped.
-      roll.innerHTML = r.svg || '';
+      if (r.svg !== undefined) {
+        roll.innerHTML = r.svg;
+      } else {
+        roll.textContent = '';
+        const note = document.createElement('p');
+        note.className = 'roll-note';
+        note.textContent = r.rollTooLarge || r.summary;
+        roll.appendChild(note);
+      }
       summary.textContent = r.summary;
       result.hidden = false;
       show(score.name + ' translated.', false);

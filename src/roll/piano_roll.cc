@@ -222,15 +222,11 @@ RollLayout lay_out(const NoteList& list) {
   return layout;
 }
 
-std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
-  const RollLayout layout = lay_out(list);
-  const double beats = std::max(4.0, std::ceil(layout.length_beats));
-  const double grid_width = beats * layout.beat_px;
-  const double grid_height =
-      static_cast<double>(layout.high_key - layout.low_key + 1) *
-      RollLayout::kRow;
-  const double bottom = RollLayout::kTop + grid_height;
+namespace {
 
+// The summary of list but for the marks drawn; the channels used.
+std::set<int64_t> sum_up(const NoteList& list, const RollLayout& layout,
+                         RollSummary& summary) {
   std::set<int64_t> channels;
   summary = RollSummary{};
   summary.notes = list.notes.size();
@@ -250,6 +246,29 @@ std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
     if (!summary.channels.empty()) summary.channels += ' ';
     summary.channels += std::to_string(channel);
   }
+  return channels;
+}
+
+}  // namespace
+
+RollSummary summarize(const NoteList& list) {
+  const RollLayout layout = lay_out(list);
+  RollSummary summary;
+  sum_up(list, layout, summary);
+  summary.drawn = marks_of(list, layout).size();
+  return summary;
+}
+
+std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
+  const RollLayout layout = lay_out(list);
+  const double beats = std::max(4.0, std::ceil(layout.length_beats));
+  const double grid_width = beats * layout.beat_px;
+  const double grid_height =
+      static_cast<double>(layout.high_key - layout.low_key + 1) *
+      RollLayout::kRow;
+  const double bottom = RollLayout::kTop + grid_height;
+
+  const std::set<int64_t> channels = sum_up(list, layout, summary);
   const std::vector<Mark> marks = marks_of(list, layout);
   summary.drawn = marks.size();
 

@@ -56,6 +56,10 @@ RollLayout lay_out(const NoteList& list);
 // The SVG of list; fills summary.
 std::string draw_piano_roll(const NoteList& list, RollSummary& summary);
 
+// The summary draw_piano_roll fills, without drawing: to decide whether a
+// picture is worth drawing.
+RollSummary summarize(const NoteList& list);
+
 // The summary as morvane-roll prints it.
 std::string describe(const RollSummary& summary);
 
