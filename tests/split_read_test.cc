@@ -75,6 +75,12 @@ std::string random_line(std::mt19937& random) {
     case 11: return t + std::string(" On\0ch=1 n=61 v=5\n", 18);  // " On"
     case 12: return t + " Off ch=1 n=" + std::to_string(pick(58, 62)) + " v=64\r\n";
     case 13: return "\n";
+    // Note lines of the plain shape whose numbers do not fit a byte, or
+    // are long, and one of another spacing.
+    case 14: return t + " On ch=1 n=" + std::to_string(pick(254, 300)) + " v=9\n";
+    case 15: return std::to_string(pick(0, 1) == 0 ? 123456789 : 1234567890) +
+                    " Off ch=2 n=60 v=0\n";
+    case 16: return t + " On  ch=1 n=60 v=" + std::to_string(pick(1, 9)) + "\n";
     default:
       return t + " On ch=" + std::to_string(pick(1, 3)) +
              " n=" + std::to_string(pick(58, 62)) +

@@ -1,5 +1,7 @@
 #include "reader/line_scan.h"
 
+#include <cstring>
+
 #include "reader/scanner.h"
 #include "reader/track_sections.h"
 
@@ -16,7 +18,53 @@ std::string_view word_after_kind(std::string_view line, std::string_view kind) {
   return line.substr(p, end - p);
 }
 
+// Takes one to nine digits at p, stopping before anything else: a number
+// that cannot overflow. False, with p anywhere, for any other text.
+bool plain_number(const char*& p, const char* end, int32_t& out) {
+  const char* const start = p;
+  uint32_t value = 0;
+  while (p < end && static_cast<unsigned char>(*p - '0') < 10) {
+    if (p - start == 9) return false;
+    value = value * 10 + static_cast<uint32_t>(*p - '0');
+    ++p;
+  }
+  out = static_cast<int32_t>(value);
+  return p != start;
+}
+
+bool literal(const char*& p, const char* end, const char* text,
+             std::size_t length) {
+  if (static_cast<std::size_t>(end - p) < length ||
+      std::memcmp(p, text, length) != 0) {
+    return false;
+  }
+  p += length;
+  return true;
+}
+
 }  // namespace
+
+bool scan_plain_note(std::string_view line, LineScan& scan) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  LineScan s;
+  if (!plain_number(p, end, s.time_ticks)) return false;
+  if (literal(p, end, " On ch=", 7)) {
+    s.kind = LineKind::note_on;
+  } else if (literal(p, end, " Off ch=", 8)) {
+    s.kind = LineKind::note_off;
+  } else {
+    return false;
+  }
+  if (!plain_number(p, end, s.channel) || !literal(p, end, " n=", 3) ||
+      !plain_number(p, end, s.note) || !literal(p, end, " v=", 3) ||
+      !plain_number(p, end, s.velocity)) {
+    return false;
+  }
+  s.assigned = 5;
+  scan = s;
+  return true;
+}
 
 LineScan scan_line(std::string_view line) {
   EventFields fields;

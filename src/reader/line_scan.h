@@ -26,10 +26,20 @@ struct LineScan {
   uint8_t assigned = 0;
   bool overflow = false;  // a number out of range stopped the scan
   LineKind kind = LineKind::other;
+  friend bool operator==(const LineScan&, const LineScan&) = default;
 };
 
 // The line's scan as an event line "%d%s ch=%d n=%d v=%d".
 LineScan scan_line(std::string_view line);
+
+// The scan of nearly every line of a score, made without the general
+// scanner: a note line as the text renderings write it ("480 On ch=1 n=60
+// v=99", single blanks, numbers of at most nine digits). True with scan set
+// to what scan_line gives for it; false for any other line, scan
+// untouched. Such a line is never a name line, a track start or a sequence
+// name, and what follows its last number is never read, so it may be
+// tried on a line that has not been cut at a NUL byte.
+bool scan_plain_note(std::string_view line, LineScan& scan);
 
 // True for a line "MTrk" (a track's start), alone or before white space.
 bool is_track_start(std::string_view line);

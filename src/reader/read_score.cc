@@ -18,11 +18,9 @@
 namespace morvane {
 namespace {
 
+// The next line as the source holds it: not yet cut at a NUL byte.
 bool next_line(RunState& state, std::string_view& line) {
-  if (state.input->next_line(line)) {
-    line = up_to_nul(line);
-    return true;
-  }
+  if (state.input->next_line(line)) return true;
   if (!state.input->failure().empty()) fail(state, state.input->failure());
   return false;
 }
@@ -64,6 +62,7 @@ int32_t read_header(RunState& state) {
   if (!next_line(state, line)) {
     fail(state, "\nEmpty MIDI text file.\n");
   }
+  line = up_to_nul(line);
   if (line.substr(0, 5) != "MFile") {
     fail(state, "\nBadly formed MIDI text file.\n");
   }
@@ -121,8 +120,17 @@ void read_scanned_line(RunState& state, ReaderFields& fields, bool track_start,
   if (fields.in_section) read_section_line(state, fields, scan, line_number);
 }
 
+// line: as the source holds it.
 void read_line(RunState& state, ReaderFields& fields, std::string_view line,
                uint64_t line_number) {
+  LineScan plain;
+  if (scan_plain_note(line, plain)) {
+    read_scanned_line(state, fields, false, std::string_view(), plain,
+                      line_number);
+    return;
+  }
+  // A line is what comes before its first NUL byte, as in a C string.
+  line = up_to_nul(line);
   if (is_name_line(fields, line)) {
     read_name_line(state, fields, line);
     return;
@@ -143,15 +151,22 @@ void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
   for (const LargeVector<TailLine>& piece : tail.lines()) {
     for (const TailLine& t : piece) {
       ++line_number;
-      if (t.name_line) {
+      if (t.form != TailLine::Form::other) {
+        read_scanned_line(state, fields, false, std::string_view(), t.scan(),
+                          line_number);
+        continue;
+      }
+      const TailOther& other =
+          tail.others()[static_cast<std::size_t>(t.time_ticks)];
+      if (other.name_line) {
         read_name_line(state, fields, tail.texts()[text++]);
         continue;
       }
       const std::string_view sequence_line =
-          t.sequence_line ? std::string_view(tail.texts()[text++])
-                          : std::string_view();
-      read_scanned_line(state, fields, t.track_start, sequence_line, t.scan,
-                        line_number);
+          other.sequence_line ? std::string_view(tail.texts()[text++])
+                              : std::string_view();
+      read_scanned_line(state, fields, other.track_start, sequence_line,
+                        other.scan, line_number);
     }
   }
 }

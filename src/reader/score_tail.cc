@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::size_t kPieceLines = 2 * kHugePage / sizeof(TailLine);
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kMaxOthers = std::numeric_limits<int32_t>::max();
+
+bool fits_byte(int32_t value) { return static_cast<uint32_t>(value) <= 0xff; }
 
 }  // namespace
 
@@ -84,20 +87,34 @@ void ScoreTail::scan() noexcept {
     std::size_t count = 0;
     while (source_->next_line(line)) {
       if ((++count & 4095) == 0 && stop_) return;
-      line = up_to_nul(line);
       if (lines_.empty() || lines_.back().size() == kPieceLines) {
         lines_.emplace_back();
         lines_.back().reserve(kPieceLines);
       }
+      LineScan plain;
+      if (scan_plain_note(line, plain) && fits_byte(plain.channel) &&
+          fits_byte(plain.note) && fits_byte(plain.velocity)) {
+        lines_.back().push_back(
+            {plain.time_ticks, static_cast<uint8_t>(plain.channel),
+             static_cast<uint8_t>(plain.note),
+             static_cast<uint8_t>(plain.velocity),
+             plain.kind == LineKind::note_on ? TailLine::Form::note_on
+                                             : TailLine::Form::note_off});
+        continue;
+      }
+      if (others_.size() == kMaxOthers) throw std::bad_alloc();
       TailLine tail;
+      tail.time_ticks = static_cast<int32_t>(others_.size());
+      TailOther& other = others_.emplace_back();
+      line = up_to_nul(line);
       if (is_name_line(fields, line)) {
-        tail.name_line = true;
+        other.name_line = true;
         texts_.emplace_back(line);
       } else {
-        tail.scan = scan_line(line);
-        tail.track_start = is_track_start(line);
-        tail.sequence_line = starts_with(line, kSequenceMarker);
-        if (tail.sequence_line) texts_.emplace_back(line);
+        other.scan = scan_line(line);
+        other.track_start = is_track_start(line);
+        other.sequence_line = starts_with(line, kSequenceMarker);
+        if (other.sequence_line) texts_.emplace_back(line);
       }
       lines_.back().push_back(tail);
     }

@@ -31,11 +31,37 @@
 
 namespace morvane {
 
-struct TailLine {
+// A line of the second half that is not a plain note line, or whose
+// numbers do not each fit a byte: kept whole.
+struct TailOther {
   LineScan scan;
   bool name_line = false;    // read as a name line; text() holds it
   bool track_start = false;  // "MTrk"
   bool sequence_line = false;  // starts "0 Meta SeqName"; text() holds it
+};
+
+// A line of the second half in 8 bytes: nearly every line is a plain note
+// line (scan_plain_note) with numbers that fit a byte, and is kept here
+// alone; any other line is kept in others(), and its place here says which.
+struct TailLine {
+  enum class Form : uint8_t { other, note_on, note_off };
+  int32_t time_ticks = 0;  // Form::other: the line's index in others()
+  uint8_t channel = 0;
+  uint8_t note = 0;
+  uint8_t velocity = 0;
+  Form form = Form::other;
+
+  // The scan of a plain note line.
+  LineScan scan() const {
+    LineScan s;
+    s.time_ticks = time_ticks;
+    s.channel = channel;
+    s.note = note;
+    s.velocity = velocity;
+    s.assigned = 5;
+    s.kind = form == Form::note_on ? LineKind::note_on : LineKind::note_off;
+    return s;
+  }
 };
 
 class ScoreTail {
@@ -59,9 +85,10 @@ class ScoreTail {
   // Waits for the scan to end; true when it reached the end of the file.
   bool finish();
 
-  // After a finish() that returned true: the lines, in file order, and the
-  // texts of those that keep one, in file order too.
+  // After a finish() that returned true: the lines, in file order; those
+  // kept whole; and the texts of those that keep one, in file order too.
   const std::vector<LargeVector<TailLine>>& lines() const { return lines_; }
+  const std::vector<TailOther>& others() const { return others_; }
   const std::vector<std::string>& texts() const { return texts_; }
 
  private:
@@ -80,6 +107,7 @@ class ScoreTail {
   bool whole_ = false;
   // In pieces of whole huge pages, which are not copied as they grow.
   std::vector<LargeVector<TailLine>> lines_;
+  std::vector<TailOther> others_;
   std::vector<std::string> texts_;
   std::thread thread_;
 };
