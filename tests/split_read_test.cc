@@ -117,9 +117,16 @@ TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
   score += "10 Meta Text \"" + std::string(1 << 20, 'x') + "\"\n";
   for (int k = 0; k < 50; ++k) score += std::to_string(k) + " On ch=1 n=60 v=0\n";
   EXPECT_TRUE(reads_alike(dir, score));
-  // and a middle that falls on a line's start
-  std::string even = "MFile 1 2 480\n";
-  while (even.size() < 4096) even += "0 On ch=1 n=60 v=9\n";
+  // and a split that falls on a line's start
+  const std::string header = "MFile 1 2 480\n", line = "0 On ch=1 n=60 v=9\n";
+  std::size_t lines = 200;
+  auto split = [&] {
+    return (header.size() + lines * line.size()) *
+           OverlapShape().first_part_percent / 100;
+  };
+  while ((split() - header.size()) % line.size() != 0) ++lines;
+  std::string even = header;
+  for (std::size_t k = 0; k < lines; ++k) even += line;
   EXPECT_TRUE(reads_alike(dir, even));
   EXPECT_TRUE(reads_alike(dir, even.substr(0, even.size() - 1)));
 }

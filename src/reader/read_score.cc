@@ -171,7 +171,7 @@ void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
   }
 }
 
-// Every line after the header. A large file's second half is scanned on a
+// Every line after the header. A large file's second part is scanned on a
 // second thread meanwhile; once this thread reaches it, it reads those
 // scans instead of the lines (or, should that thread have failed, reads on
 // by itself from there).
@@ -185,7 +185,7 @@ void read_lines(RunState& state, ReaderFields& fields) {
   std::string_view line;
   uint64_t line_number = 1;
   while (next_line(state, line)) {
-    if (tail != nullptr && file->line_start() >= tail->middle()) {
+    if (tail != nullptr && file->line_start() >= tail->split()) {
       if (tail_start == 0) tail_start = tail->first_line();
       if (file->line_start() >= tail_start) {
         if (tail->finish()) {

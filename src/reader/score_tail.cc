@@ -1,5 +1,6 @@
 #include "reader/score_tail.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <system_error>
@@ -27,14 +28,17 @@ std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
       made_to_fail(state, FailPoint::second_thread)) {
     return nullptr;
   }
-  const std::size_t middle = size / 2;
+  const unsigned percent = std::clamp(state.overlap.first_part_percent, 1u, 99u);
+  const std::size_t split = std::max<std::size_t>(
+      1, static_cast<std::size_t>(static_cast<unsigned long long>(size) *
+                                  percent / 100));
   try {
-    // From the byte before the middle: the piece up to its line end belongs
-    // to a line that starts before the middle.
-    std::unique_ptr<FileLineSource> again = source.open_again_at(middle - 1);
+    // From the byte before the split: the piece up to its line end belongs
+    // to a line that starts before it.
+    std::unique_ptr<FileLineSource> again = source.open_again_at(split - 1);
     if (again == nullptr) return nullptr;
     std::unique_ptr<ScoreTail> tail(
-        new ScoreTail(std::move(again), middle, sequence_names_track));
+        new ScoreTail(std::move(again), split, sequence_names_track));
     tail->thread_ = std::thread([t = tail.get()] { t->scan(); });
     return tail;
   } catch (const std::system_error&) {  // no thread to be had
@@ -45,9 +49,9 @@ std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
 }
 
 ScoreTail::ScoreTail(std::unique_ptr<FileLineSource> source,
-                     std::size_t middle, bool sequence_names_track)
+                     std::size_t split, bool sequence_names_track)
     : source_(std::move(source)),
-      middle_(middle),
+      split_(split),
       sequence_names_track_(sequence_names_track) {}
 
 ScoreTail::~ScoreTail() {

@@ -1,10 +1,11 @@
-// The second half of a large MIDI text score, scanned on a thread of its
-// own while the first thread reads the first half.
+// The second part of a large MIDI text score, scanned on a thread of its
+// own while the first thread reads the first part.
 //
-// Every line from the first line start at or after the middle of the file
-// to its end is scanned as the reader would scan it; what the reader does
-// with a line depends on all the lines before it, so it is left to the
-// first thread, which goes over the scans once it gets there. A name line,
+// Every line from the first line start at or after the split (a little
+// past the middle of the file) to its end is scanned as the reader would
+// scan it; what the reader does with a line depends on all the lines
+// before it, so it is left to the first thread, which goes over the scans
+// once it gets there. A name line,
 // a sequence name line or a track start is kept with what the reader asks
 // of its text.
 //
@@ -31,7 +32,7 @@
 
 namespace morvane {
 
-// A line of the second half that is not a plain note line, or whose
+// A line of the second part that is not a plain note line, or whose
 // numbers do not each fit a byte: kept whole.
 struct TailOther {
   LineScan scan;
@@ -40,7 +41,7 @@ struct TailOther {
   bool sequence_line = false;  // starts "0 Meta SeqName"; text() holds it
 };
 
-// A line of the second half in 8 bytes: nearly every line is a plain note
+// A line of the second part in 8 bytes: nearly every line is a plain note
 // line (scan_plain_note) with numbers that fit a byte, and is kept here
 // alone; any other line is kept in others(), and its place here says which.
 struct TailLine {
@@ -66,8 +67,8 @@ struct TailLine {
 
 class ScoreTail {
  public:
-  // Starts the scan of the lines of source's file from the middle on, or
-  // returns null when there is no second half worth a thread.
+  // Starts the scan of the lines of source's file from the split on, or
+  // returns null when there is no second part worth a thread.
   // sequence_names_track: whether "0 Meta SeqName" lines are name lines.
   static std::unique_ptr<ScoreTail> start(RunState& state,
                                           const FileLineSource& source,
@@ -76,11 +77,11 @@ class ScoreTail {
   ScoreTail(const ScoreTail&) = delete;
   ScoreTail& operator=(const ScoreTail&) = delete;
 
-  // Where in the file the second half begins: the first line start at or
-  // after middle(); waits for it to be known. At the end of the file when
+  // Where in the file the second part begins: the first line start at or
+  // after split(); waits for it to be known. At the end of the file when
   // there is no line there.
   std::size_t first_line();
-  std::size_t middle() const { return middle_; }
+  std::size_t split() const { return split_; }
 
   // Waits for the scan to end; true when it reached the end of the file.
   bool finish();
@@ -92,12 +93,12 @@ class ScoreTail {
   const std::vector<std::string>& texts() const { return texts_; }
 
  private:
-  ScoreTail(std::unique_ptr<FileLineSource> source, std::size_t middle,
+  ScoreTail(std::unique_ptr<FileLineSource> source, std::size_t split,
             bool sequence_names_track);
   void scan() noexcept;
 
   std::unique_ptr<FileLineSource> source_;
-  const std::size_t middle_;
+  const std::size_t split_;
   const bool sequence_names_track_;
   std::mutex mutex_;
   std::condition_variable known_;
