@@ -1,11 +1,14 @@
 #include "reader/read_score.h"
 
+#include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "reader/line_source.h"
 #include "reader/open_score.h"
 #include "test_support.h"
 #include "writer/note_list_file.h"
@@ -23,15 +26,24 @@ struct ReadResult {
   std::string out, err, notes;
 };
 
-// Runs the reader alone over score and keeps what it left behind.
-ReadResult read_text(const std::string& score) {
+// Runs the reader alone over score and keeps what it left behind. The
+// score is read from memory, line by line, or from_file: there the reader
+// takes runs of plain note lines straight from the file's buffer.
+ReadResult read_text(const std::string& score, bool from_file = false) {
   TempDir dir;
   std::ostringstream out, err;
   std::istringstream keys;
   ReadResult result;
   {
     RunState state(out, err, keys);
-    state.input = score_from_bytes("score", score);
+    // One thread: the scores are small, and the split read has tests of
+    // its own.
+    state.overlap.split_read_bytes = std::numeric_limits<std::size_t>::max();
+    if (from_file) {
+      state.input = FileLineSource::open(dir.write("score.txt", score));
+    } else {
+      state.input = score_from_bytes("score", score);
+    }
     state.output = NoteListFile::open(dir.path("notes.txt"));
     try {
       read_score(state);
@@ -209,6 +221,38 @@ TEST(ReadScoreTest, HeaderAndNumberFailures) {
       // Refused before anything reached the console or the note list.
       EXPECT_EQ(r.out, "") << row.score;
       EXPECT_EQ(r.notes, "") << row.score;
+    }
+  }
+}
+
+// Scores of many blocks, so that runs of plain lines meet the buffer's end
+// in every way, and of any line shapes, so that they meet every other line.
+TEST(ReadScoreTest, AFileReadsAsItsLinesDoInMemory) {
+  std::mt19937 random(23);
+  for (int n = 0; n < 60; ++n) {
+    const bool large = n % 10 == 0;
+    std::string score = n % 7 == 0 ? "MFile 0 1 96\n" : "MFile 1 4 480\n";
+    const int lines = large ? 60000 : static_cast<int>(random() % 200);
+    for (int k = 0; k < lines; ++k) {
+      std::string line = testing::random_score_line(random);
+      // Rare out-of-range lines, so that the large scores read on.
+      if (line[0] == '9' && random() % (large ? 1000 : 8) != 0) continue;
+      // Mostly note lines, as in a real score.
+      if (random() % 4 != 0) {
+        line = std::to_string(k) + " On ch=1 n=" + std::to_string(k % 128) +
+               " v=" + std::to_string(k % 3 == 0 ? 0 : 64) + "\n";
+      }
+      score += line;
+    }
+    const ReadResult memory = read_text(score);
+    const ReadResult file = read_text(score, true);
+    ASSERT_EQ(file.status, memory.status) << "score " << n;
+    ASSERT_EQ(file.events, memory.events) << "score " << n;
+    ASSERT_EQ(file.out, memory.out) << "score " << n;
+    ASSERT_EQ(file.err, memory.err) << "score " << n;
+    ASSERT_EQ(file.notes, memory.notes) << "score " << n;
+    if (large) {
+      EXPECT_GT(score.size(), 3 * FileLineSource::kBlockSize);
     }
   }
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/line_source.h"
 #include "test_support.h"
 
 namespace morvane {
@@ -54,40 +55,6 @@ OverlapShape never_split() {
   return ::testing::AssertionSuccess();
 }
 
-// Lines of every shape the reader treats apart.
-std::string random_line(std::mt19937& random) {
-  auto pick = [&random](int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-  };
-  const std::string t = std::to_string(pick(0, 3) == 0 ? 0 : pick(0, 5000));
-  switch (pick(0, 19)) {
-    case 0: return "0 Meta TrkName Part " + std::to_string(pick(1, 9)) + "\n";
-    case 1: return "0 Meta TrkName\n";  // keeps the first word of the last
-    case 2: return "0 Meta SeqName Whole Song\n";
-    case 3: return t + " Meta TrkEnd\n";
-    case 4: return "MTrk\n";
-    case 5: return "TrkEnd\n";
-    case 6: return t + " On ch=" + std::to_string(pick(1, 3)) + "\n";
-    case 7: return t + " On ch=1 n=" + std::to_string(pick(58, 62)) + "\n";
-    case 8: return t + " Par ch=" + std::to_string(pick(1, 3)) + " c=7 v=90\n";
-    case 9: return "99999999999 On ch=1 n=60 v=9\n";  // out of range
-    case 10: return t + " Meta Text \"a b\"\n";
-    case 11: return t + std::string(" On\0ch=1 n=61 v=5\n", 18);  // " On"
-    case 12: return t + " Off ch=1 n=" + std::to_string(pick(58, 62)) + " v=64\r\n";
-    case 13: return "\n";
-    // Note lines of the plain shape whose numbers do not fit a byte, or
-    // are long, and one of another spacing.
-    case 14: return t + " On ch=1 n=" + std::to_string(pick(254, 300)) + " v=9\n";
-    case 15: return std::to_string(pick(0, 1) == 0 ? 123456789 : 1234567890) +
-                    " Off ch=2 n=60 v=0\n";
-    case 16: return t + " On  ch=1 n=60 v=" + std::to_string(pick(1, 9)) + "\n";
-    default:
-      return t + " On ch=" + std::to_string(pick(1, 3)) +
-             " n=" + std::to_string(pick(58, 62)) +
-             " v=" + std::to_string(pick(0, 2) == 0 ? 0 : pick(1, 127)) + "\n";
-  }
-}
-
 TEST(SplitReadTest, RandomScoresReadAsLineByLine) {
   std::mt19937 random(17);
   TempDir dir;
@@ -97,7 +64,7 @@ TEST(SplitReadTest, RandomScoresReadAsLineByLine) {
     const int lines = std::uniform_int_distribution<int>(0, 120)(random);
     for (int k = 0; k < lines; ++k) {
       // Out-of-range numbers are rare, so that most scores read to the end.
-      std::string line = random_line(random);
+      std::string line = testing::random_score_line(random);
       if (line[0] == '9' && random() % 8 != 0) continue;
       score += line;
     }
@@ -108,6 +75,28 @@ TEST(SplitReadTest, RandomScoresReadAsLineByLine) {
   }
   EXPECT_GT(failed, 10);  // out-of-range lines on either side of the split
   EXPECT_LT(failed, 390);
+}
+
+// Both parts run over many blocks of the file, where runs of plain lines
+// are taken from the buffer at once.
+TEST(SplitReadTest, ScoresOfManyBlocks) {
+  std::mt19937 random(29);
+  TempDir dir;
+  for (int n = 0; n < 3; ++n) {
+    std::string score = "MFile 1 4 480\n";
+    for (int k = 0; k < 60000; ++k) {
+      std::string line = testing::random_score_line(random);
+      if (line[0] == '9' && random() % 1000 != 0) continue;
+      if (random() % 8 != 0) {
+        line = std::to_string(k) + (k % 2 == 0 ? " On" : " Off") +
+               " ch=2 n=" + std::to_string(k % 128) + " v=" +
+               std::to_string(k % 5 == 0 ? 0 : 70) + "\n";
+      }
+      score += line;
+    }
+    ASSERT_GT(score.size(), 4 * FileLineSource::kBlockSize);
+    EXPECT_TRUE(reads_alike(dir, score)) << "score " << n;
+  }
 }
 
 TEST(SplitReadTest, ALongLineAcrossTheMiddle) {

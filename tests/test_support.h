@@ -4,6 +4,7 @@
 #define MORVANE_TESTS_TEST_SUPPORT_H_
 
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ RunOutput run_in_process(const std::vector<std::string>& args,
 // The stages after reading on two threads in the smallest blocks, from the
 // smallest score on: the path large scores take.
 inline constexpr OverlapShape kSmallestOverlap = {1, 1, 0};
+
+// A line of a MIDI text score, of one of the shapes the reader treats
+// apart: name lines, track starts and ends, note lines plain and not, lines
+// that leave fields out, out-of-range numbers, NUL bytes, blank lines.
+std::string random_score_line(std::mt19937& random);
 
 }  // namespace morvane::testing
 

@@ -45,14 +45,9 @@ int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
   return 1;
 }
 
-void append_event(RunState& state, const EventRecord& event) {
+void append_event_growing(RunState& state, const EventRecord& event) {
   EventTable& table = state.table;
   const bool packed = EventTable::fits_packed(event);
-  // The common case stays inline: room is there and nothing can fail.
-  if (packed && table.slots.size() < table.slots.capacity()) {
-    table.slots.push_back({event.time_ticks, EventTable::pack(event)});
-    return;
-  }
   if (GET_LMEM(state, table.slots.size() + 1, !packed) == 0) {
     fail_on_out(state, "\n Insufficient memory for file input\n");
   }

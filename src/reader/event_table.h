@@ -28,9 +28,21 @@ void reserve_events(RunState& state, std::size_t expected);
 // the wide record could not be had.
 int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record);
 
+// Appends an event that append_event could not place in the room there is.
+void append_event_growing(RunState& state, const EventRecord& event);
+
 // Appends one event at slot count; ends the run with status 1 when the table
-// cannot grow.
-void append_event(RunState& state, const EventRecord& event);
+// cannot grow. Inline, as the reader calls it for nearly every line: the
+// common case needs no call and cannot fail.
+inline void append_event(RunState& state, const EventRecord& event) {
+  EventTable& table = state.table;
+  if (EventTable::fits_packed(event) &&
+      table.slots.size() < table.slots.capacity()) {
+    table.slots.push_back({event.time_ticks, EventTable::pack(event)});
+    return;
+  }
+  append_event_growing(state, event);
+}
 
 }  // namespace morvane
 

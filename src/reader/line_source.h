@@ -58,6 +58,17 @@ class FileLineSource : public LineSource {
   // Where in the file the line last handed out starts.
   std::size_t line_start() const { return line_start_; }
 
+  // The bytes read ahead and not yet handed out: the lines that follow, the
+  // last perhaps cut short. A reader that takes some whole lines from it
+  // says so with skip(); next_line() then goes on after them.
+  std::string_view buffered() const {
+    return std::string_view(block_.data() + begin_, end_ - begin_);
+  }
+  // Where in the file buffered() starts.
+  std::size_t buffered_offset() const { return block_offset_ + begin_; }
+  // Hands out the first bytes of buffered(), which end a line.
+  void skip(std::size_t bytes) { begin_ += bytes; }
+
   // True when the bytes not yet handed out begin with prefix.
   bool starts_with(std::string_view prefix) const;
   // Appends every byte not yet handed out to bytes; false on a read error.

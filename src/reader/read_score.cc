@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -144,6 +145,47 @@ void read_line(RunState& state, ReaderFields& fields, std::string_view line,
                     scan, line_number);
 }
 
+// A plain note line read in a section: the event, and the working fields
+// it sets (all of them; an Off line's velocity too, though its event
+// releases with none).
+void read_plain_in_section(RunState& state, ReaderFields& fields,
+                           int32_t time_ticks, int32_t channel, int32_t note,
+                           int32_t velocity, bool note_on) {
+  fields.event.time_ticks = time_ticks;
+  fields.event.channel = channel;
+  fields.event.note = note;
+  fields.event.velocity = velocity;
+  append_event(state,
+               EventRecord{time_ticks, channel, note, note_on ? velocity : 0});
+}
+
+// Inside a section nearly every line is a plain note line, read the same
+// whatever came before it. Reads those that come next in the file's
+// buffer, before the first other line and the first that starts at or
+// after limit, as read_line would; returns how many.
+uint64_t read_plain_notes(RunState& state, ReaderFields& fields,
+                          FileLineSource& file, std::size_t limit) {
+  const std::string_view rest = file.buffered();
+  const std::size_t offset = file.buffered_offset();
+  std::size_t used = 0;
+  uint64_t lines = 0;
+  while (used < rest.size() && offset + used < limit) {
+    const char* start = rest.data() + used;
+    const void* feed = std::memchr(start, '\n', rest.size() - used);
+    if (feed == nullptr) break;  // the line runs past the buffer
+    const std::size_t length = static_cast<const char*>(feed) - start + 1;
+    LineScan scan;
+    if (!scan_plain_note(std::string_view(start, length), scan)) break;
+    read_plain_in_section(state, fields, scan.time_ticks, scan.channel,
+                          scan.note, scan.velocity,
+                          scan.kind == LineKind::note_on);
+    used += length;
+    ++lines;
+  }
+  file.skip(used);
+  return lines;
+}
+
 // The lines a second thread scanned, read in turn from line_number on.
 void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
                uint64_t line_number) {
@@ -151,6 +193,11 @@ void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
   for (const LargeVector<TailLine>& piece : tail.lines()) {
     for (const TailLine& t : piece) {
       ++line_number;
+      if (t.form != TailLine::Form::other && fields.in_section) {
+        read_plain_in_section(state, fields, t.time_ticks, t.channel, t.note,
+                              t.velocity, t.form == TailLine::Form::note_on);
+        continue;
+      }
       if (t.form != TailLine::Form::other) {
         read_scanned_line(state, fields, false, std::string_view(), t.scan(),
                           line_number);
@@ -184,7 +231,14 @@ void read_lines(RunState& state, ReaderFields& fields) {
   std::size_t tail_start = 0;  // 0: not known yet
   std::string_view line;
   uint64_t line_number = 1;
-  while (next_line(state, line)) {
+  for (;;) {
+    // The second part's lines are left to the checks below.
+    if (fields.in_section && file != nullptr) {
+      line_number += read_plain_notes(
+          state, fields, *file,
+          tail != nullptr ? tail->split() : static_cast<std::size_t>(-1));
+    }
+    if (!next_line(state, line)) break;
     if (tail != nullptr && file->line_start() >= tail->split()) {
       if (tail_start == 0) tail_start = tail->first_line();
       if (file->line_start() >= tail_start) {

@@ -1,6 +1,7 @@
 #include "reader/score_tail.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <system_error>
@@ -16,7 +17,20 @@ constexpr std::size_t kPieceLines = 2 * kHugePage / sizeof(TailLine);
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t kMaxOthers = std::numeric_limits<int32_t>::max();
 
-bool fits_byte(int32_t value) { return static_cast<uint32_t>(value) <= 0xff; }
+// A plain note line whose numbers each fit a byte, as it is kept.
+bool plain_tail_line(std::string_view line, TailLine& tail) {
+  LineScan plain;
+  if (!scan_plain_note(line, plain) ||
+      !EventTable::fits_packed(EventRecord{plain.time_ticks, plain.channel,
+                                           plain.note, plain.velocity})) {
+    return false;
+  }
+  tail = {plain.time_ticks, static_cast<uint8_t>(plain.channel),
+          static_cast<uint8_t>(plain.note), static_cast<uint8_t>(plain.velocity),
+          plain.kind == LineKind::note_on ? TailLine::Form::note_on
+                                          : TailLine::Form::note_off};
+  return true;
+}
 
 }  // namespace
 
@@ -88,22 +102,33 @@ void ScoreTail::scan() noexcept {
     tell_first_line(source_->line_start() + line.size());
     ReaderFields fields;
     fields.sequence_names_track = sequence_names_track_;
-    std::size_t count = 0;
-    while (source_->next_line(line)) {
-      if ((++count & 4095) == 0 && stop_) return;
+    for (;;) {
+      if (stop_) return;
       if (lines_.empty() || lines_.back().size() == kPieceLines) {
         lines_.emplace_back();
         lines_.back().reserve(kPieceLines);
       }
-      LineScan plain;
-      if (scan_plain_note(line, plain) && fits_byte(plain.channel) &&
-          fits_byte(plain.note) && fits_byte(plain.velocity)) {
-        lines_.back().push_back(
-            {plain.time_ticks, static_cast<uint8_t>(plain.channel),
-             static_cast<uint8_t>(plain.note),
-             static_cast<uint8_t>(plain.velocity),
-             plain.kind == LineKind::note_on ? TailLine::Form::note_on
-                                             : TailLine::Form::note_off});
+      // The plain lines in the buffer, in one go; then one line of any
+      // kind, which may refill it.
+      LargeVector<TailLine>& piece = lines_.back();
+      const std::string_view rest = source_->buffered();
+      std::size_t used = 0;
+      while (used < rest.size() && piece.size() < kPieceLines) {
+        const char* start = rest.data() + used;
+        const void* feed = std::memchr(start, '\n', rest.size() - used);
+        if (feed == nullptr) break;
+        const std::size_t length = static_cast<const char*>(feed) - start + 1;
+        TailLine tail;
+        if (!plain_tail_line(std::string_view(start, length), tail)) break;
+        piece.push_back(tail);
+        used += length;
+      }
+      source_->skip(used);
+      if (piece.size() == kPieceLines) continue;
+      if (!source_->next_line(line)) break;
+      TailLine plain;
+      if (plain_tail_line(line, plain)) {
+        piece.push_back(plain);
         continue;
       }
       if (others_.size() == kMaxOthers) throw std::bad_alloc();
