@@ -55,7 +55,6 @@ std::unique_ptr<FileLineSource> FileLineSource::open_again_at(
   std::unique_ptr<FileLineSource> source(new FileLineSource(file, name_));
   source->block_offset_ = offset;
   source->size_ = size_;
-  source->refill();
   return source;
 #else
   (void)offset;
@@ -64,12 +63,15 @@ std::unique_ptr<FileLineSource> FileLineSource::open_again_at(
 }
 
 FileLineSource::FileLineSource(std::FILE* file, const std::string& name)
-    : file_(file), block_(kBlockSize), name_(name) {}
+    : file_(file), name_(name) {}
 
 FileLineSource::~FileLineSource() { std::fclose(file_); }
 
 bool FileLineSource::refill() {
   if (at_end_) return false;
+  // Taken at the first read, by the thread that reads: a source opened for
+  // another thread costs the one that opens it nothing.
+  if (block_.empty()) block_.resize(kBlockSize);
   if (begin_ > 0 && begin_ < end_) {
     std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
   }
@@ -99,7 +101,8 @@ bool FileLineSource::next_line(std::string_view& line) {
   for (;;) {
     const char* start = block_.data() + begin_;
     const std::size_t avail = end_ - begin_;
-    const void* feed = std::memchr(start, '\n', avail);
+    const void* feed =
+        avail == 0 ? nullptr : std::memchr(start, '\n', avail);
     if (feed != nullptr) {
       const std::size_t length =
           static_cast<const char*>(feed) - start + 1;
