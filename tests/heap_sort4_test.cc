@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "analysis/sort_by_time.h"
@@ -171,6 +172,34 @@ TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
     run.add_events(in);
     TimeSort sort(state);
     for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
+    sort.finish(NothingSettled());
+    std::vector<EventRecord> sorted;
+    for (std::size_t i = 1; i < state.table.count(); ++i) {
+      sorted.push_back(sorted_event(state, i));
+    }
+    ASSERT_EQ(sorted, reference_sort(in)) << "round " << round;
+  }
+}
+
+// Two threads taking the subtrees as they come give the same order.
+TEST(HeapSort4Test, SubtreesSharedByTwoThreadsGiveTheSameOrder) {
+  std::mt19937 random(10);
+  for (int round = 0; round < 20; ++round) {
+    const int n = std::uniform_int_distribution<int>(2, 100000)(random);
+    std::vector<EventRecord> in;
+    for (int k = 0; k < n; ++k) {
+      in.push_back({std::uniform_int_distribution<int32_t>(0, 50)(random), 1,
+                    k % 128, k % 3});
+    }
+    InMemoryRun run;
+    RunState& state = run.state;
+    run.add_events(in);
+    TimeSort sort(state);
+    SubtreesLeft left;
+    std::thread other([&] { sort.build_subtrees_left(left); });
+    sort.build_subtrees_left(left);
+    other.join();
+    EXPECT_EQ(left.take(), 0u);
     sort.finish(NothingSettled());
     std::vector<EventRecord> sorted;
     for (std::size_t i = 1; i < state.table.count(); ++i) {

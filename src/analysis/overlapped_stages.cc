@@ -165,24 +165,20 @@ void sort_pair_and_write(RunState& state) {
   SettledFrom settled(state.table.count());
   TimeSort sort(state);
   Tail tail(state, shape, settled);
-  // The second thread builds half the heap's subtrees, pairs the notes, and
-  // formats behind the sort.
-  constexpr std::size_t kTop = TimeSort::kTop;
-  constexpr std::size_t kHalf = kTop + kTop / 2;
-  std::promise<void> half_built;
-  std::future<void> other_half = half_built.get_future();
+  // The second thread builds heap subtrees beside this one, each taking the
+  // next that is left (their speeds differ from run to run, and so do the
+  // subtrees' sizes), then pairs the notes and formats behind the sort.
+  SubtreesLeft subtrees;
+  std::promise<void> its_subtrees_built;
+  std::future<void> other_subtrees = its_subtrees_built.get_future();
   std::thread second = start_thread(state, [&] {
-    sort.build_subtrees(kHalf, 2 * kTop);
-    half_built.set_value();
+    sort.build_subtrees_left(subtrees);
+    its_subtrees_built.set_value();
     tail.run();
   });
   JoinOnExit join_on_exit(second, settled);
-  sort.build_subtrees(kTop, kHalf);
-  if (second.joinable()) {
-    other_half.wait();
-  } else {
-    sort.build_subtrees(kHalf, 2 * kTop);
-  }
+  sort.build_subtrees_left(subtrees);
+  if (second.joinable()) other_subtrees.wait();
   const std::size_t step_mask = shape.settle_step - 1;
   sort.finish([&](std::size_t first) {
     if ((first & step_mask) == 0) settled.set(first);

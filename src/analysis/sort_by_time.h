@@ -4,6 +4,7 @@
 #define MORVANE_ANALYSIS_SORT_BY_TIME_H_
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 
 #include "analysis/heap_sort4.h"
@@ -23,6 +24,8 @@ namespace morvane {
 // The rounded times are exact floats and compare as those floats do, so
 // sorting the elements by them as integers gives the order of a sort of
 // four float arrays keyed on time, element for element.
+class SubtreesLeft;
+
 class TimeSort {
  public:
   static constexpr std::size_t kTop = 64;
@@ -34,6 +37,11 @@ class TimeSort {
   // Fills in, and builds, the subtrees under nodes first .. last - 1, where
   // kTop <= first <= last <= 2 kTop.
   void build_subtrees(std::size_t first, std::size_t last);
+
+  // Fills in and builds one subtree after another, each the next that
+  // left holds, until none is left. Threads that share left share the
+  // subtrees between them; once all have returned, every subtree is built.
+  void build_subtrees_left(SubtreesLeft& left);
 
   // Once every subtree is built: fills in the elements above them, builds
   // the rest of the heap and sorts. settled is as for sort_by_time.
@@ -47,6 +55,17 @@ class TimeSort {
   const EventTable& table_;
   SortedEvent* order_;
   std::size_t n_;  // events
+};
+
+// The roots of the heap subtrees not yet taken by a thread that builds
+// them.
+class SubtreesLeft {
+ public:
+  // The next root to build, or 0 once none is left.
+  std::size_t take();
+
+ private:
+  std::atomic<std::size_t> next_{TimeSort::kTop};
 };
 
 // Sorts the events by time with TimeSort into state.arrays.order, so that
