@@ -106,16 +106,22 @@ TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
   score += "10 Meta Text \"" + std::string(1 << 20, 'x') + "\"\n";
   for (int k = 0; k < 50; ++k) score += std::to_string(k) + " On ch=1 n=60 v=0\n";
   EXPECT_TRUE(reads_alike(dir, score));
-  // and a split that falls on a line's start
+  // and a split that falls on a line's start: a text line before the
+  // notes is made as long as it takes
   const std::string header = "MFile 1 2 480\n", line = "0 On ch=1 n=60 v=9\n";
-  std::size_t lines = 200;
-  auto split = [&] {
-    return (header.size() + lines * line.size()) *
-           OverlapShape().first_part_percent / 100;
-  };
-  while ((split() - header.size()) % line.size() != 0) ++lines;
-  std::string even = header;
-  for (std::size_t k = 0; k < lines; ++k) even += line;
+  constexpr std::size_t kLines = 200;
+  std::string even;
+  for (std::size_t pad = 0; even.empty(); ++pad) {
+    ASSERT_LT(pad, 1000u);
+    const std::string text = "0 Meta Text \"" + std::string(pad, 'x') + "\"\n";
+    const std::size_t before = header.size() + text.size();
+    const std::size_t split = (before + kLines * line.size()) *
+                              OverlapShape().first_part_percent / 100;
+    if (split >= before && (split - before) % line.size() == 0) {
+      even = header + text;
+    }
+  }
+  for (std::size_t k = 0; k < kLines; ++k) even += line;
   EXPECT_TRUE(reads_alike(dir, even));
   EXPECT_TRUE(reads_alike(dir, even.substr(0, even.size() - 1)));
 }
