@@ -63,23 +63,20 @@ std::unique_ptr<FileLineSource> FileLineSource::open_again_at(
 }
 
 FileLineSource::FileLineSource(std::FILE* file, const std::string& name)
-    : file_(file), name_(name) {}
+    : file_(file), block_(new char[kBlockSize]), name_(name) {}
 
 FileLineSource::~FileLineSource() { std::fclose(file_); }
 
 bool FileLineSource::refill() {
   if (at_end_) return false;
-  // Taken at the first read, by the thread that reads: a source opened for
-  // another thread costs the one that opens it nothing.
-  if (block_.empty()) block_.resize(kBlockSize);
   if (begin_ > 0 && begin_ < end_) {
-    std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
+    std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
   }
   block_offset_ += begin_;
   end_ -= begin_;
   begin_ = 0;
   const std::size_t got =
-      std::fread(block_.data() + end_, 1, block_.size() - end_, file_);
+      std::fread(block_.get() + end_, 1, kBlockSize - end_, file_);
   end_ += got;
   if (got == 0) {
     at_end_ = true;
@@ -92,14 +89,14 @@ bool FileLineSource::refill() {
 
 bool FileLineSource::starts_with(std::string_view prefix) const {
   return end_ - begin_ >= prefix.size() &&
-         std::memcmp(block_.data() + begin_, prefix.data(), prefix.size()) == 0;
+         std::memcmp(block_.get() + begin_, prefix.data(), prefix.size()) == 0;
 }
 
 bool FileLineSource::next_line(std::string_view& line) {
   long_line_.clear();
   line_start_ = block_offset_ + begin_;
   for (;;) {
-    const char* start = block_.data() + begin_;
+    const char* start = block_.get() + begin_;
     const std::size_t avail = end_ - begin_;
     const void* feed =
         avail == 0 ? nullptr : std::memchr(start, '\n', avail);
@@ -117,14 +114,14 @@ bool FileLineSource::next_line(std::string_view& line) {
     }
     // No line end in the block: keep the piece and read on. A piece that
     // fills the whole block is set aside so that lines of any length fit.
-    if (begin_ == 0 && end_ == block_.size()) {
+    if (begin_ == 0 && end_ == kBlockSize) {
       long_line_.append(start, avail);
       block_offset_ += end_;
       begin_ = end_ = 0;
     }
     if (!refill()) {
       if (error_) return false;
-      long_line_.append(block_.data() + begin_, end_ - begin_);
+      long_line_.append(block_.get() + begin_, end_ - begin_);
       block_offset_ += end_;
       begin_ = end_ = 0;
       if (long_line_.empty()) return false;
@@ -136,7 +133,7 @@ bool FileLineSource::next_line(std::string_view& line) {
 
 bool FileLineSource::read_rest(std::string& bytes) {
   do {
-    bytes.append(block_.data() + begin_, end_ - begin_);
+    bytes.append(block_.get() + begin_, end_ - begin_);
     begin_ = end_ = 0;
   } while (refill());
   return !error_;

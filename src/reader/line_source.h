@@ -62,7 +62,7 @@ class FileLineSource : public LineSource {
   // last perhaps cut short. A reader that takes some whole lines from it
   // says so with skip(); next_line() then goes on after them.
   std::string_view buffered() const {
-    return std::string_view(block_.data() + begin_, end_ - begin_);
+    return std::string_view(block_.get() + begin_, end_ - begin_);
   }
   // Where in the file buffered() starts.
   std::size_t buffered_offset() const { return block_offset_ + begin_; }
@@ -79,7 +79,9 @@ class FileLineSource : public LineSource {
   bool refill();
 
   std::FILE* file_;
-  std::vector<char> block_;
+  // Left unwritten until read into: its pages are first touched by the
+  // thread that reads, not by the one that opens (for another thread).
+  std::unique_ptr<char[]> block_;
   std::size_t block_offset_ = 0;  // where in the file block_[0] stands
   std::size_t line_start_ = 0;
   std::size_t begin_ = 0;  // first byte of block_ not yet handed out
