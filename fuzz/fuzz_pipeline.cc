@@ -5,7 +5,8 @@
 // Besides the sanitizers' checks it insists that a run ends with status 0
 // or 1, that a failure says why, and that the same bytes always give the
 // same note list and console: once with the stages after reading one after
-// the other, once overlapped on two threads in the smallest blocks; and a
+// the other, once overlapped on two threads in the smallest blocks with the
+// sort's heap in blocks from its third level down; and a
 // MIDI file read straight as events gives what its MIDI text rendering,
 // read line by line, gives.
 
@@ -41,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Result first = translate(score, {1, 1, 1000000});
   if (first.status != 0 && first.status != 1) std::abort();
   if (first.status == 1 && first.console.size() < 3) std::abort();
-  const Result second = translate(score, {1, 1, 0});
+  const Result second = translate(
+      score, {.block_events = 1, .settle_step = 1, .min_events = 0,
+              .heap_plain_levels = 2});
   if (second.status != first.status || second.console != first.console ||
       second.notes != first.notes) {
     std::abort();

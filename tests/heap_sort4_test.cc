@@ -84,13 +84,22 @@ std::vector<EventRecord> time_order(const RunState& state) {
   return sorted;
 }
 
-std::vector<EventRecord> production_sort(const std::vector<EventRecord>& in) {
+// With plain_levels of the heap plain above its blocks: 2 walks the blocks
+// of every heap from 4 events on.
+std::vector<EventRecord> production_sort(
+    const std::vector<EventRecord>& in,
+    int plain_levels = HeapLayout::kPlainLevels) {
   InMemoryRun run;
   RunState& state = run.state;
+  state.overlap.heap_plain_levels = plain_levels;
   run.add_events(in);
   sort_by_time(state);
   return time_order(state);
 }
+
+// Ways of laying out the heap that tests go through: all in blocks below
+// the root's level, from level 4 down, and the program's own.
+constexpr int kPlainLevelsTried[] = {2, 4, HeapLayout::kPlainLevels};
 
 std::vector<int32_t> notes_of(const std::vector<EventRecord>& events) {
   std::vector<int32_t> notes;
@@ -113,7 +122,10 @@ TEST(HeapSort4Test, OrdersOfTheWorkedExamples) {
     for (int k = 1; k <= n; ++k) in.push_back({7, 1, k, 1});
     for (int k = 2; k <= n; ++k) rotated.push_back(k);
     rotated.push_back(1);
-    EXPECT_EQ(notes_of(production_sort(in)), rotated) << n;
+    for (int plain_levels : kPlainLevelsTried) {
+      EXPECT_EQ(notes_of(production_sort(in, plain_levels)), rotated)
+          << n << " events, plain levels " << plain_levels;
+    }
   }
 }
 
@@ -148,7 +160,31 @@ TEST(HeapSort4Test, SameOrderAsFourFloatArrays) {
       // Some fields beyond a byte, so both ways of storing an event ride.
       in.push_back({time, k, k % 7 == 0 ? -k : k % 128, k % 3});
     }
-    ASSERT_EQ(production_sort(in), reference_sort(in)) << "round " << round;
+    const std::vector<EventRecord> expected = reference_sort(in);
+    for (int plain_levels : kPlainLevelsTried) {
+      ASSERT_EQ(production_sort(in, plain_levels), expected)
+          << "round " << round << ", plain levels " << plain_levels;
+    }
+  }
+}
+
+// Sizes where the deepest levels are whole, half full or nearly empty, so
+// that the dense tail of the layout is there or not, short or long.
+TEST(HeapSort4Test, SameOrderAroundPowersOfTwo) {
+  std::mt19937 random(11);
+  for (std::size_t base = 4; base <= 4096; base *= 2) {
+    for (std::size_t n : {base - 1, base, base + 1, base + base / 2}) {
+      std::vector<EventRecord> in;
+      for (std::size_t k = 0; k < n; ++k) {
+        in.push_back({std::uniform_int_distribution<int32_t>(0, 30)(random),
+                      1, static_cast<int32_t>(k % 128), 1});
+      }
+      const std::vector<EventRecord> expected = reference_sort(in);
+      for (int plain_levels : kPlainLevelsTried) {
+        ASSERT_EQ(production_sort(in, plain_levels), expected)
+            << n << " events, plain levels " << plain_levels;
+      }
+    }
   }
 }
 
@@ -174,6 +210,7 @@ TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
     std::shuffle(roots.begin(), roots.end(), random);
     InMemoryRun run;
     RunState& state = run.state;
+    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
     run.add_events(in);
     TimeSort sort(state);
     for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
@@ -194,6 +231,7 @@ TEST(HeapSort4Test, SubtreesSharedByTwoThreadsGiveTheSameOrder) {
     }
     InMemoryRun run;
     RunState& state = run.state;
+    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
     run.add_events(in);
     TimeSort sort(state);
     SubtreesLeft left;

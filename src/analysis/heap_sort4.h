@@ -10,11 +10,13 @@
 // steps.
 //
 // Elements are 1-based: elements 1 .. n are sorted, element 0 is untouched.
-// `key(element)` gives the sort key; moving an element moves all of it.
-// `settled(first)` is told, as the sorted tail grows, that elements first ..
-// n hold their final values and will not be touched again, so that another
-// thread may start on them; it is not told of the last two, which settle as
-// the function returns.
+// They live where a HeapLayout of n nodes puts them (layout.place(i)), which
+// changes where they are in memory, never the steps. `key(element)` gives
+// the sort key; moving an element moves all of it. `settled(first)` is
+// told, as the sorted tail grows, that elements first .. n hold their
+// final values and will not be touched again, so that another thread may
+// start on them; it is not told of the last two, which settle as the
+// function returns.
 //
 // This function is performance-critical; benchmark any change.
 
@@ -26,6 +28,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/heap_layout.h"
+
 namespace morvane {
 
 struct NothingSettled {
@@ -34,104 +38,149 @@ struct NothingSettled {
 
 namespace heap_sort4_detail {
 
-// Asks for the descendants of node i four levels down (16 elements from
-// 16i), so that they are in cache by the time the sift gets there. The
-// address is worked out as a number, since near the bottom it lies past
-// the array; a prefetch never faults. The time sort's array starts on a
-// page, so the span starts on a cache line: one request a line is enough.
+// Where the children of node i, at place q, live (the second at the next
+// place). In the plain top a node's place is its number; within a whole
+// block, the children of its first two places are two of its own.
+inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
+                                  std::size_t q) {
+  if (2 * i < layout.plain_end()) return 2 * i;
+  const std::size_t in_block = q % HeapLayout::kBlock;
+  if (in_block < 2 && q >= layout.first_block_place()) {
+    return q + in_block + 2;
+  }
+  return layout.place(2 * i);
+}
+
+// Sifts the element with moving_key down from node i (at place q) of the
+// heap of nodes 1 .. ir: moves each larger child up while moving_key is
+// below it, and returns the place left for the moving element. Of two
+// children the second is taken only when its key is strictly greater.
+template <typename Element, typename Key, typename KeyValue>
+inline std::size_t sift_down(Element* a, const HeapLayout& layout,
+                             std::size_t i, std::size_t q, std::size_t ir,
+                             Key key, KeyValue moving_key) {
+  for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
+    std::size_t qj = children_place(layout, i, q);
+    if (j < ir) {
+      // Chosen by arithmetic rather than a branch, which the processor
+      // could not predict.
+      const auto right = static_cast<std::size_t>(key(a[qj]) < key(a[qj + 1]));
+      j += right;
+      qj += right;
+    }
+    if (!(moving_key < key(a[qj]))) break;
+    a[q] = a[qj];
+    q = qj;
+    i = j;
+  }
+  return q;
+}
+
+// Asks for the lines of bytes from place first on, so that they are on
+// their way while the walk compares what it has. The address is worked out
+// as a number: near the bottom it lies past the array, and a prefetch
+// never faults. Blocks start on a line, and so do the plain top's runs of
+// 16 nodes from 16i (the array starts on a page).
 template <typename Element>
-inline void prefetch_descendants(const Element* a, std::size_t i) {
-  const uintptr_t first =
-      reinterpret_cast<uintptr_t>(a) + 16 * i * sizeof(Element);
-  constexpr uintptr_t kSpan = 16 * sizeof(Element);
-  for (uintptr_t offset = 0; offset < kSpan; offset += 64) {
-    __builtin_prefetch(reinterpret_cast<const void*>(first + offset));
+inline void prefetch_places(const Element* a, std::size_t first,
+                            std::size_t bytes) {
+  const uintptr_t from = reinterpret_cast<uintptr_t>(a) + first * sizeof(Element);
+  for (uintptr_t offset = 0; offset < bytes; offset += 64) {
+    __builtin_prefetch(reinterpret_cast<const void*>(from + offset));
   }
 }
 
-// Sifts the element with moving_key down from node i of the heap a[1..ir]:
-// moves each larger child up while moving_key is below it, and returns the
-// node left for the moving element. Of two children the second is taken
-// only when its key is strictly greater. The child is chosen by arithmetic
-// rather than a branch, which the processor could not predict.
-template <typename Element, typename Key, typename KeyValue>
-inline std::size_t sift_down(Element* a, std::size_t i, std::size_t ir, Key key,
-                             KeyValue moving_key) {
-  std::size_t j = i + i;
-  while (j < ir) {  // both children exist
-    prefetch_descendants(a, i);
-    j += static_cast<std::size_t>(key(a[j]) < key(a[j + 1]));
-    if (!(moving_key < key(a[j]))) return i;
-    a[i] = a[j];
-    i = j;
-    j += j;
-  }
-  if (j == ir && moving_key < key(a[j])) {  // an only child
-    a[i] = a[j];
-    i = j;
-  }
-  return i;
-}
-
-// The same result as sift_down, reached the other way round: the larger
-// child moves up at every level down to the bottom, then the moving element
-// climbs back while it is not below the element it passed. The larger
-// children's path does not depend on the moving element, and along it the
-// keys only fall (the heap below i is whole), so "moving_key below this
-// key" holds down to some node and nowhere under it: climbing from the
-// bottom stops at the very node where sift_down stops, with the very same
-// moves in the end. Each level costs one comparison instead of two; the
-// climb is short when the moving element is small, as it is in the second
-// phase, where it comes from the heap's last leaf.
+// The same result as sift_down from the root of nodes 1 .. ir (ir >= 2),
+// reached the other way round: the larger child moves up at every level
+// down to the bottom, then the moving element climbs back while it is not
+// below the element it passed. The larger children's path does not depend
+// on the moving element, and along it the keys only fall (the heap below
+// the root is whole), so "moving_key below this key" holds down to some
+// node and nowhere under it: climbing from the bottom stops at the very
+// node where sift_down stops, with the very same moves in the end. Each
+// level costs one comparison instead of two; the climb is short when the
+// moving element is small, as it is in the second phase, where it comes
+// from the heap's last leaf.
 //
-// While all four grandchildren exist it goes down two levels a step: the
-// six keys are loaded at once, and the grandchildren's pair is picked by
-// the children's comparison without waiting for a load, which shortens the
-// chain of dependent steps that bounds the sort. The choices, and so the
-// moves, are those of two single steps.
+// While both children and all four grandchildren exist it goes down two
+// levels a step: the six keys are loaded at once, and the grandchildren's
+// pair is picked by the children's comparison without waiting for a load.
+// The choices, and so the moves, are those of two single steps. In the
+// plain top the six are in two places, below it in one block; each step
+// asks for what the next one will load.
 template <typename Element, typename Key, typename KeyValue>
-inline std::size_t sift_down_to_bottom(Element* a, std::size_t i,
+inline std::size_t sift_down_to_bottom(Element* a, const HeapLayout& layout,
                                        std::size_t ir, Key key,
                                        KeyValue moving_key) {
-  const std::size_t top = i;
+  const std::size_t plain_end = layout.plain_end();
+  std::size_t path[HeapLayout::kMaxLevels + 1];  // places, root first
+  int depth = 0;
+  path[0] = 1;
+  // The root's children, nodes 2 and 3, are at places 2 and 3. q is where
+  // the element of node i stood, now empty.
+  std::size_t i = 2;
+  if (ir > 2) i += static_cast<std::size_t>(key(a[2]) < key(a[3]));
+  a[1] = a[i];
+  std::size_t q = i;
+  path[++depth] = q;
+  int m = 0;  // the block-level of the step, 0 in the top
   while (4 * i + 3 <= ir) {
-    prefetch_descendants(a, i);
-    const std::size_t j = i + i;
-    const auto left = key(a[j]);
-    const auto right = key(a[j + 1]);
-    const auto left_left = key(a[j + j]);
-    const auto left_right = key(a[j + j + 1]);
-    const auto right_left = key(a[j + j + 2]);
-    const auto right_right = key(a[j + j + 3]);
+    std::size_t children;  // places of the children and grandchildren
+    std::size_t grandchildren;
+    if (4 * i < plain_end) {
+      children = 2 * i;
+      grandchildren = 4 * i;
+      if (16 * i < plain_end) {
+        prefetch_places(a, 16 * i, 16 * sizeof(Element));
+      } else {
+        prefetch_places(a, HeapLayout::kBlock * layout.block_of(1, 4 * i),
+                        4 * HeapLayout::kBlock * sizeof(Element));
+      }
+    } else {
+      ++m;
+      children = HeapLayout::kBlock * layout.block_of(m, i);
+      grandchildren = children + 2;
+      prefetch_places(a, HeapLayout::kBlock * layout.block_of(m + 1, 4 * i),
+                      4 * HeapLayout::kBlock * sizeof(Element));
+    }
+    const auto left = key(a[children]);
+    const auto right = key(a[children + 1]);
+    const auto left_left = key(a[grandchildren]);
+    const auto left_right = key(a[grandchildren + 1]);
+    const auto right_left = key(a[grandchildren + 2]);
+    const auto right_right = key(a[grandchildren + 3]);
     const bool to_right = left < right;
     const auto next_left = to_right ? right_left : left_left;
     const auto next_right = to_right ? right_right : left_right;
-    const std::size_t child = j + static_cast<std::size_t>(to_right);
+    const std::size_t child = static_cast<std::size_t>(to_right);
     const std::size_t grandchild =
-        child + child + static_cast<std::size_t>(next_left < next_right);
-    a[i] = a[child];
-    a[child] = a[grandchild];
-    i = grandchild;
+        2 * child + static_cast<std::size_t>(next_left < next_right);
+    a[q] = a[children + child];
+    a[children + child] = a[grandchildren + grandchild];
+    path[++depth] = children + child;
+    q = grandchildren + grandchild;
+    path[++depth] = q;
+    i = 4 * i + grandchild;
   }
-  std::size_t j = i + i;
-  while (j < ir) {  // both children exist
-    prefetch_descendants(a, i);
-    j += static_cast<std::size_t>(key(a[j]) < key(a[j + 1]));
-    a[i] = a[j];
+  for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
+    std::size_t qj = layout.place(j);
+    if (j < ir) {
+      const auto right = static_cast<std::size_t>(key(a[qj]) < key(a[qj + 1]));
+      j += right;
+      qj += right;
+    }
+    a[q] = a[qj];
+    q = qj;
+    path[++depth] = q;
     i = j;
-    j += j;
   }
-  if (j == ir) {  // an only child
-    a[i] = a[j];
-    i = j;
+  // The place above each one on the path holds what stood there: give it
+  // back while moving_key is not below it.
+  while (depth > 0 && !(moving_key < key(a[path[depth - 1]]))) {
+    a[path[depth]] = a[path[depth - 1]];
+    --depth;
   }
-  // a[i / 2] holds what stood at i: give it back while moving_key is not
-  // below it.
-  while (i > top && !(moving_key < key(a[i / 2]))) {
-    a[i] = a[i / 2];
-    i /= 2;
-  }
-  return i;
+  return path[depth];
 }
 
 }  // namespace heap_sort4_detail
@@ -145,7 +194,8 @@ inline std::size_t sift_down_to_bottom(Element* a, std::size_t i,
 // Sifts down the nodes of the subtree under root that have a child, in
 // a[1..n]: its deepest level first, each level from its last node.
 template <typename Element, typename Key>
-void heap_build_subtree4(std::size_t n, Element* a, Key key, std::size_t root) {
+void heap_build_subtree4(std::size_t n, Element* a, const HeapLayout& layout,
+                         Key key, std::size_t root) {
   const std::size_t last_parent = n / 2;
   std::size_t first[64];  // first node of each level of the subtree
   std::size_t width[64];
@@ -159,8 +209,10 @@ void heap_build_subtree4(std::size_t n, Element* a, Key key, std::size_t root) {
     const std::size_t lo = first[levels];
     const std::size_t hi = std::min(lo + width[levels] - 1, last_parent);
     for (std::size_t l = hi + 1; l-- > lo;) {
-      const Element moving = a[l];
-      a[heap_sort4_detail::sift_down(a, l, n, key, key(moving))] = moving;
+      const std::size_t q = layout.place(l);
+      const Element moving = a[q];
+      a[heap_sort4_detail::sift_down(a, layout, l, q, n, key, key(moving))] =
+          moving;
     }
   }
 }
@@ -168,38 +220,45 @@ void heap_build_subtree4(std::size_t n, Element* a, Key key, std::size_t root) {
 // Sifts down nodes top - 1 back to 1 that have a child: the rest of the
 // first phase once every subtree under nodes top .. 2 top - 1 is built.
 template <typename Element, typename Key>
-void heap_build_top4(std::size_t n, Element* a, Key key, std::size_t top) {
+void heap_build_top4(std::size_t n, Element* a, const HeapLayout& layout,
+                     Key key, std::size_t top) {
   for (std::size_t l = std::min(top - 1, n / 2); l >= 1; --l) {
-    const Element moving = a[l];
-    a[heap_sort4_detail::sift_down(a, l, n, key, key(moving))] = moving;
+    const std::size_t q = layout.place(l);
+    const Element moving = a[q];
+    a[heap_sort4_detail::sift_down(a, layout, l, q, n, key, key(moving))] =
+        moving;
   }
 }
 
-// The second phase on a built heap a[1..n], n >= 2: moves the largest to
-// the end, one at a time.
+// The second phase on a built heap of nodes 1 .. n, n >= 2: moves the
+// largest to the end, one at a time.
 template <typename Element, typename Key, typename Settled = NothingSettled>
-void heap_extract4(std::size_t n, Element* a, Key key, Settled settled = {}) {
-  assert(n >= 2);
+void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
+                   Key key, Settled settled = {}) {
+  assert(n >= 2 && layout.nodes() == n);
   for (std::size_t ir = n;;) {
-    const Element moving = a[ir];
-    a[ir] = a[1];
+    const std::size_t last = layout.place(ir);
+    const Element moving = a[last];
+    a[last] = a[1];
     if (--ir == 1) {
       a[1] = moving;
       return;
     }
     settled(ir + 1);
-    a[heap_sort4_detail::sift_down_to_bottom(a, 1, ir, key, key(moving))] =
-        moving;
+    a[heap_sort4_detail::sift_down_to_bottom(a, layout, ir, key,
+                                             key(moving))] = moving;
   }
 }
 
-// Sorts a[1..n] in ascending order of key. Needs n >= 2: with fewer the
-// steps never reach their end, and a shorter range is already in order.
+// Sorts nodes 1 .. n of a, laid out by layout (of n nodes), in ascending
+// order of key. Needs n >= 2: with fewer the steps never reach their end,
+// and a shorter range is already in order.
 template <typename Element, typename Key, typename Settled = NothingSettled>
-void heap_sort4(std::size_t n, Element* a, Key key, Settled settled = {}) {
+void heap_sort4(std::size_t n, Element* a, const HeapLayout& layout, Key key,
+                Settled settled = {}) {
   assert(n >= 2);
-  heap_build_top4(n, a, key, n / 2 + 1);
-  heap_extract4(n, a, key, settled);
+  heap_build_top4(n, a, layout, key, n / 2 + 1);
+  heap_extract4(n, a, layout, key, settled);
 }
 
 }  // namespace morvane

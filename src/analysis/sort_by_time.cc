@@ -20,7 +20,10 @@ constexpr std::size_t kMaxSlots = std::numeric_limits<uint32_t>::max();
 }  // namespace
 
 TimeSort::TimeSort(RunState& state)
-    : table_(state.table), order_(nullptr), n_(state.table.events()) {
+    : table_(state.table),
+      layout_(state.arrays.order.layout),
+      order_(nullptr),
+      n_(state.table.events()) {
   for (WideFields& w : state.table.wide) {
     w = WideFields{through_single(w.channel), through_single(w.note),
                    through_single(w.velocity)};
@@ -31,15 +34,19 @@ TimeSort::TimeSort(RunState& state)
                      if (count > kMaxSlots) throw std::bad_alloc();
                      // Left unwritten here: each part of it is first touched
                      // by the thread that builds that part of the heap.
-                     state.arrays.order = LargeArray<SortedEvent>(count);
+                     TimeOrder& order = state.arrays.order;
+                     order.layout =
+                         HeapLayout(n_, state.overlap.heap_plain_levels);
+                     order.elements =
+                         LargeArray<SortedEvent>(order.layout.places());
                    });
-  order_ = state.arrays.order.get();
+  order_ = state.arrays.order.elements.get();
 }
 
 void TimeSort::fill(std::size_t lo, std::size_t hi) {
   for (std::size_t i = lo; i < hi; ++i) {
-    order_[i] = {through_single(table_.slots[i].time_ticks),
-                 static_cast<uint32_t>(i)};
+    order_[layout_.place(i)] = {through_single(table_.slots[i].time_ticks),
+                                static_cast<uint32_t>(i)};
   }
 }
 
@@ -61,7 +68,7 @@ void TimeSort::build_subtrees(std::size_t first, std::size_t last) {
     for (std::size_t f = root, w = 1; f <= n_; f *= 2, w *= 2) {
       fill(f, std::min(f + w, n_ + 1));
     }
-    heap_build_subtree4(n_, order_, key, root);
+    heap_build_subtree4(n_, order_, layout_, Key(), root);
   }
 }
 
