@@ -45,72 +45,73 @@ class KeyNumbers {
   std::unordered_map<uint64_t, uint32_t> other_;
 };
 
-// The note events of the table grouped by channel and note (a counting
-// sort, so each group stays in input order), each group then put in time
-// order with ties kept in input order. Groups are short and nearly in
-// order already, so this is far cheaper than ordering all events at once.
-// group_end[k] is where group k ends.
-// Room for the events, left unwritten (it is filled at once) and in huge
-// pages: a fault of the system's small pages costs more than everything
-// done with the event, on a virtual machine.
-LargeArray<KeyedEvent> group_by_key(const EventTable& table,
-                                           std::vector<std::size_t>& group_end) {
-  const std::size_t count = table.count();
-  // The second pass numbers each pair again, and gets the same numbers.
-  KeyNumbers numbers;
-  std::vector<std::size_t> first(KeyNumbers::kFlat + 1, 0);
-  std::size_t events = 0;
-  for (std::size_t slot = 1; slot < count; ++slot) {
+// The note events of each channel-and-note pair: count[k] for pair k.
+std::vector<std::size_t> count_keys(const EventTable& table,
+                                    KeyNumbers& numbers) {
+  std::vector<std::size_t> count(KeyNumbers::kFlat, 0);
+  for (std::size_t slot = 1; slot < table.count(); ++slot) {
     const EventRecord r = table.at(slot);
     if (r.velocity < 0) continue;  // neither a start nor an end
     const uint32_t key = numbers.of(r.channel, r.note);
-    if (first.size() <= key + 1) first.resize(key + 2, 0);
-    ++first[key + 1];
-    ++events;
+    if (count.size() <= key) count.resize(key + 1, 0);
+    ++count[key];
   }
-  for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
-  group_end.assign(first.begin() + 1, first.end());
-  LargeArray<KeyedEvent> grouped(events);
-  for (std::size_t slot = 1; slot < count; ++slot) {
+  return count;
+}
+
+// Keys first .. last - 1 are taken together when their events fill no
+// more than room, or when first alone has more; returns last.
+std::size_t next_keys(const std::vector<std::size_t>& count, std::size_t first,
+                      std::size_t room) {
+  std::size_t last = first + 1;
+  for (std::size_t taken = count[first];
+       last < count.size() && taken + count[last] <= room; ++last) {
+    taken += count[last];
+  }
+  return last;
+}
+
+// Puts the note events of keys first .. last - 1 into grouped, grouped by
+// key (a counting sort, so each group stays in input order), each group
+// then in time order with ties kept in input order. Groups are short and
+// nearly in order already, so this is far cheaper than ordering all events
+// at once. group_end[k - first] is where group k ends.
+void group_keys(const EventTable& table, KeyNumbers& numbers,
+                const std::vector<std::size_t>& count, std::size_t first,
+                std::size_t last, KeyedEvent* grouped,
+                std::vector<std::size_t>& group_end) {
+  std::vector<std::size_t> next(last - first);
+  for (std::size_t k = first, at = 0; k < last; ++k) {
+    next[k - first] = at;
+    at += count[k];
+  }
+  for (std::size_t slot = 1; slot < table.count(); ++slot) {
     const EventRecord r = table.at(slot);
     if (r.velocity < 0) continue;
-    grouped[first[numbers.of(r.channel, r.note)]++] = {
+    const uint32_t key = numbers.of(r.channel, r.note);
+    if (key < first || key >= last) continue;
+    grouped[next[key - first]++] = {
         through_single(table.slots[slot].time_ticks),
         static_cast<uint32_t>(slot) | (r.velocity == 0 ? kEnd : 0)};
   }
+  group_end = std::move(next);
   auto by_time = [](const KeyedEvent& a, const KeyedEvent& b) {
     return a.time < b.time;
   };
   for (std::size_t k = 0, lo = 0; k < group_end.size(); lo = group_end[k++]) {
-    KeyedEvent* begin = grouped.get() + lo;
-    KeyedEvent* end = grouped.get() + group_end[k];
+    KeyedEvent* begin = grouped + lo;
+    KeyedEvent* end = grouped + group_end[k];
     if (!std::is_sorted(begin, end, by_time)) {
       std::stable_sort(begin, end, by_time);
     }
   }
-  return grouped;
 }
 
-}  // namespace
-
-void allocate_durations(RunState& state) {
-  const std::size_t count = state.table.count();
-  auto& duration = state.arrays.duration_beats;
-  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
-                   [&] {
-                     duration.assign(count, 0.0f);
-                   });
-}
-
-void pair_notes(RunState& state) {
-  assert(state.arrays.duration_beats.size() == state.table.count());
-  assert(state.table.count() <= kEnd);
-  assert(state.division > 0);
-  float* duration = state.arrays.duration_beats.data();
-  const double division = state.division;
-  std::vector<std::size_t> group_end;
-  const LargeArray<KeyedEvent> grouped = group_by_key(state.table, group_end);
-
+// Pairs the events of each group, as grouped by group_keys.
+void pair_groups(const KeyedEvent* grouped,
+                 const std::vector<std::size_t>& group_end, int32_t division,
+                 float* duration) {
+  const double per_beat = division;
   // The starts of the group still sounding, oldest first, from
   // sounding[head] on.
   std::vector<KeyedEvent> sounding;
@@ -134,11 +135,58 @@ void pair_notes(RunState& state) {
         // Measured from the start as rounded to single precision, so an
         // end at the very tick of a start that is not exact there gives a
         // tiny value, perhaps below zero.
-        const float begin = start_beats(sounding[head].time, state.division);
+        const float begin = start_beats(sounding[head].time, division);
         duration[sounding[head].slot] = static_cast<float>(
-            e.time / division - static_cast<double>(begin));
+            e.time / per_beat - static_cast<double>(begin));
       }
     }
+  }
+}
+
+}  // namespace
+
+void allocate_durations(RunState& state) {
+  const std::size_t count = state.table.count();
+  auto& duration = state.arrays.duration_beats;
+  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
+                   [&] {
+                     duration.assign(count, 0.0f);
+                   });
+}
+
+void pair_notes(RunState& state) {
+  assert(state.arrays.duration_beats.size() == state.table.count());
+  assert(state.table.count() <= kEnd);
+  assert(state.division > 0);
+  assert(state.overlap.pairing_passes >= 1);
+  // Each pair's events are numbered the same in every pass.
+  KeyNumbers numbers;
+  const std::vector<std::size_t> count = count_keys(state.table, numbers);
+  std::size_t events = 0;
+  for (std::size_t c : count) events += c;
+  // The pairs are taken a range at a time, so that the working room holds
+  // about a share of the events rather than all of them: on a large score
+  // that saves more memory than another pass over the table costs time.
+  const std::size_t passes = state.overlap.pairing_passes;
+  const std::size_t share = (events + passes - 1) / passes;
+  std::size_t room = 0;
+  for (std::size_t first = 0, last; first < count.size(); first = last) {
+    last = next_keys(count, first, share);
+    std::size_t taken = 0;
+    for (std::size_t k = first; k < last; ++k) taken += count[k];
+    room = std::max(room, taken);
+  }
+  // Left unwritten (it is filled at once) and in huge pages: a fault of
+  // the system's small pages costs more than everything done with the
+  // event, on a virtual machine.
+  const LargeArray<KeyedEvent> grouped(room);
+  std::vector<std::size_t> group_end;
+  for (std::size_t first = 0, last; first < count.size(); first = last) {
+    last = next_keys(count, first, share);
+    group_keys(state.table, numbers, count, first, last, grouped.get(),
+               group_end);
+    pair_groups(grouped.get(), group_end, state.division,
+                state.arrays.duration_beats.data());
   }
 }
 
