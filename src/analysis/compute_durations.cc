@@ -150,7 +150,7 @@ void allocate_durations(RunState& state) {
   auto& duration = state.arrays.duration_beats;
   allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
                    [&] {
-                     duration.assign(count, 0.0f);
+                     duration = LargeArray<float>(count, ZeroFilled());
                    });
 }
 
@@ -186,7 +186,7 @@ void pair_notes(RunState& state) {
     group_keys(state.table, numbers, count, first, last, grouped.get(),
                group_end);
     pair_groups(grouped.get(), group_end, state.division,
-                state.arrays.duration_beats.data());
+                state.arrays.duration_beats.get());
   }
 }
 

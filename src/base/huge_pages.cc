@@ -1,6 +1,7 @@
 #include "base/huge_pages.h"
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #if defined(__linux__)
@@ -57,6 +58,12 @@ void* allocate_large(std::size_t bytes) {
   return block;
 }
 
+// A fresh mapping is all 0.
+void* allocate_large_zeroed(std::size_t bytes) {
+  if (bytes >= kHugePage) return allocate_large(bytes);
+  return std::memset(::operator new(bytes), 0, bytes);
+}
+
 void free_large(void* block, std::size_t bytes) noexcept {
   if (bytes < kHugePage) {
     ::operator delete(block);
@@ -66,6 +73,9 @@ void free_large(void* block, std::size_t bytes) noexcept {
 }
 #else
 void* allocate_large(std::size_t bytes) { return ::operator new(bytes); }
+void* allocate_large_zeroed(std::size_t bytes) {
+  return std::memset(::operator new(bytes), 0, bytes);
+}
 void free_large(void* block, std::size_t) noexcept { ::operator delete(block); }
 #endif
 

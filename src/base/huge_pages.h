@@ -28,6 +28,10 @@ void advise_huge_pages(const void* data, std::size_t bytes);
 // bytes of memory, unwritten; from kHugePage bytes on it starts on a huge
 // page and is advised to be backed by them. Throws std::bad_alloc.
 void* allocate_large(std::size_t bytes);
+// The same, all 0. A large block is not written here: the system gives its
+// pages zeroed as they are first touched, so the thread that first writes
+// a page pays for it, not the one that asks for the block.
+void* allocate_large_zeroed(std::size_t bytes);
 void free_large(void* block, std::size_t bytes) noexcept;
 
 // For std::vector: a large vector's block is allocate_large's.
@@ -50,13 +54,19 @@ struct LargeAllocator {
 template <typename T>
 using LargeVector = std::vector<T, LargeAllocator<T>>;
 
-// An array of plain elements in such a block, left unwritten.
+// Asks LargeArray for its elements all 0.
+struct ZeroFilled {};
+
+// An array of plain elements in such a block, left unwritten (or all 0).
 template <typename T>
 class LargeArray {
  public:
   LargeArray() = default;
   explicit LargeArray(std::size_t count)
       : data_(LargeAllocator<T>().allocate(count)), count_(count) {}
+  LargeArray(std::size_t count, ZeroFilled)
+      : data_(static_cast<T*>(allocate_large_zeroed(bytes(count)))),
+        count_(count) {}
   ~LargeArray() { reset(); }
   LargeArray(LargeArray&& other) noexcept { *this = std::move(other); }
   LargeArray& operator=(LargeArray&& other) noexcept {
@@ -70,6 +80,9 @@ class LargeArray {
 
   T* get() const { return data_; }
   T& operator[](std::size_t i) const { return data_[i]; }
+  std::size_t size() const { return count_; }
+  T* begin() const { return data_; }
+  T* end() const { return data_ + count_; }
   explicit operator bool() const { return data_ != nullptr; }
   void reset() {
     if (data_ != nullptr) LargeAllocator<T>().deallocate(data_, count_);
@@ -78,6 +91,11 @@ class LargeArray {
   }
 
  private:
+  static std::size_t bytes(std::size_t count) {
+    if (count > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
+    return count * sizeof(T);
+  }
+
   T* data_ = nullptr;
   std::size_t count_ = 0;
 };

@@ -143,7 +143,7 @@ struct TimeOrder {
 // print what their records hold.
 struct NoteArrays {
   TimeOrder order;
-  LargeVector<float> duration_beats;
+  LargeArray<float> duration_beats;
 };
 
 // Where a test may make an allocation fail, to see its message and status.

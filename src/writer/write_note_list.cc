@@ -31,7 +31,7 @@ void write_note_list(RunState& state) {
 
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
                      char* p) {
-  const float* duration = state.arrays.duration_beats.data();
+  const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = lo; i < hi; ++i) {
     const EventRecord r = sorted_event(state, i);
     // Ends (velocity 0) are not written. A negative velocity is: the
@@ -58,7 +58,7 @@ char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
 }
 
 std::size_t note_lines_length(const RunState& state) {
-  const float* duration = state.arrays.duration_beats.data();
+  const float* duration = state.arrays.duration_beats.get();
   std::size_t length = 0;
   for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
     EventRecord r = state.table.at(slot);
