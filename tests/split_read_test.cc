@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "reader/line_source.h"
+#include "reader/score_tail.h"
 #include "test_support.h"
 
 namespace morvane {
@@ -115,8 +116,8 @@ TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
     ASSERT_LT(pad, 1000u);
     const std::string text = "0 Meta Text \"" + std::string(pad, 'x') + "\"\n";
     const std::size_t before = header.size() + text.size();
-    const std::size_t split = (before + kLines * line.size()) *
-                              OverlapShape().first_part_percent / 100;
+    const std::size_t split =
+        first_part_bytes(before + kLines * line.size(), OverlapShape());
     if (split >= before && (split - before) % line.size() == 0) {
       even = header + text;
     }
@@ -124,6 +125,24 @@ TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
   for (std::size_t k = 0; k < kLines; ++k) even += line;
   EXPECT_TRUE(reads_alike(dir, even));
   EXPECT_TRUE(reads_alike(dir, even.substr(0, even.size() - 1)));
+}
+
+// The first part takes 60% of a score of a million lines, less of a larger
+// one, and always leaves both parts a byte at least.
+TEST(SplitReadTest, WhereTheSplitFalls) {
+  const OverlapShape shape;
+  EXPECT_EQ(first_part_bytes(26000000, shape), 15600000u);
+  EXPECT_EQ(first_part_bytes(270000000, shape), 140400000u + (2u << 20));
+  OverlapShape extreme;
+  for (unsigned percent : {0u, 1u, 99u, 100u, 1000u}) {
+    extreme.first_part_percent = percent;
+    extreme.large_first_part_percent = percent;
+    for (std::size_t size = 2; size < 300; ++size) {
+      const std::size_t split = first_part_bytes(size, extreme);
+      ASSERT_GE(split, 1u) << size;
+      ASSERT_LT(split, size) << size;
+    }
+  }
 }
 
 }  // namespace

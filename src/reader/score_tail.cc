@@ -34,6 +34,18 @@ bool plain_tail_line(std::string_view line, TailLine& tail) {
 
 }  // namespace
 
+std::size_t first_part_bytes(std::size_t size, const OverlapShape& shape) {
+  auto share = [size](unsigned percent) {
+    return static_cast<std::size_t>(static_cast<unsigned long long>(size) *
+                                    std::clamp(percent, 1u, 99u) / 100);
+  };
+  const std::size_t large = share(shape.large_first_part_percent);
+  const std::size_t first =
+      std::min(share(shape.first_part_percent),
+               large + std::min(shape.late_part_bytes, size - large));
+  return std::clamp<std::size_t>(first, 1, size - 1);
+}
+
 std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
                                             const FileLineSource& source,
                                             bool sequence_names_track) {
@@ -42,10 +54,7 @@ std::unique_ptr<ScoreTail> ScoreTail::start(RunState& state,
       made_to_fail(state, FailPoint::second_thread)) {
     return nullptr;
   }
-  const unsigned percent = std::clamp(state.overlap.first_part_percent, 1u, 99u);
-  const std::size_t split = std::max<std::size_t>(
-      1, static_cast<std::size_t>(static_cast<unsigned long long>(size) *
-                                  percent / 100));
+  const std::size_t split = first_part_bytes(size, state.overlap);
   try {
     // From the byte before the split: the piece up to its line end belongs
     // to a line that starts before it.

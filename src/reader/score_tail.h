@@ -65,6 +65,10 @@ struct TailLine {
   }
 };
 
+// Where a score of size bytes (at least 2) is split: the bytes the first
+// thread reads, from 1 to size - 1, as shape says.
+std::size_t first_part_bytes(std::size_t size, const OverlapShape& shape);
+
 class ScoreTail {
  public:
   // Starts the scan of the lines of source's file from the split on, or
