@@ -11,9 +11,9 @@ namespace morvane {
 namespace {
 
 // Every node has a place of its own inside the array, siblings side by
-// side; the walk's shortcuts (a node's children, a whole block's first
-// place) agree with place(); and the array is no more than a third larger
-// than a plain heap.
+// side; the shortcuts (a node's children, a whole block's first place, a
+// run of nodes in places one after the other) agree with place(); and the
+// array is no more than a third larger than a plain heap.
 TEST(HeapLayoutTest, PlacesAreDistinctAndTheShortcutsAgree) {
   for (int plain_levels : {2, 4, 6}) {
     for (std::size_t n = 0; n <= 5000; n += n < 300 ? 1 : 97) {
@@ -31,6 +31,17 @@ TEST(HeapLayoutTest, PlacesAreDistinctAndTheShortcutsAgree) {
         }
         if (i % 2 == 0 && i < n) {
           EXPECT_EQ(layout.place(i + 1), q + 1);
+        }
+        const std::size_t run_end = layout.run_end(i);
+        ASSERT_GT(run_end, i);
+        for (std::size_t j = i + 1; j < run_end && j <= n; ++j) {
+          ASSERT_EQ(layout.place(j), q + (j - i)) << n << " " << i;
+        }
+        const std::size_t run_start = layout.run_start(i);
+        ASSERT_LE(run_start, i);
+        ASSERT_GE(run_start, 1u);
+        for (std::size_t j = run_start; j < i; ++j) {
+          ASSERT_EQ(layout.place(j), q - (i - j)) << n << " " << i;
         }
         if (2 * i <= n) {
           EXPECT_EQ(heap_sort4_detail::children_place(layout, i, q),

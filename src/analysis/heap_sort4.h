@@ -51,6 +51,20 @@ inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
   return layout.place(2 * i);
 }
 
+// Asks for the lines of bytes from place first on, so that they are on
+// their way while the walk compares what it has. The address is worked out
+// as a number: near the bottom it lies past the array, and a prefetch
+// never faults. Blocks start on a line, and so do the plain top's runs of
+// 16 nodes from 16i (the array starts on a page).
+template <typename Element>
+inline void prefetch_places(const Element* a, std::size_t first,
+                            std::size_t bytes) {
+  const uintptr_t from = reinterpret_cast<uintptr_t>(a) + first * sizeof(Element);
+  for (uintptr_t offset = 0; offset < bytes; offset += 64) {
+    __builtin_prefetch(reinterpret_cast<const void*>(from + offset));
+  }
+}
+
 // Sifts the element with moving_key down from node i (at place q) of the
 // heap of nodes 1 .. ir: moves each larger child up while moving_key is
 // below it, and returns the place left for the moving element. Of two
@@ -60,6 +74,7 @@ inline std::size_t sift_down(Element* a, const HeapLayout& layout,
                              std::size_t i, std::size_t q, std::size_t ir,
                              Key key, KeyValue moving_key) {
   for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
+    if (16 * i < layout.plain_end()) prefetch_places(a, 16 * i, 16 * sizeof(Element));
     std::size_t qj = children_place(layout, i, q);
     if (j < ir) {
       // Chosen by arithmetic rather than a branch, which the processor
@@ -74,20 +89,6 @@ inline std::size_t sift_down(Element* a, const HeapLayout& layout,
     i = j;
   }
   return q;
-}
-
-// Asks for the lines of bytes from place first on, so that they are on
-// their way while the walk compares what it has. The address is worked out
-// as a number: near the bottom it lies past the array, and a prefetch
-// never faults. Blocks start on a line, and so do the plain top's runs of
-// 16 nodes from 16i (the array starts on a page).
-template <typename Element>
-inline void prefetch_places(const Element* a, std::size_t first,
-                            std::size_t bytes) {
-  const uintptr_t from = reinterpret_cast<uintptr_t>(a) + first * sizeof(Element);
-  for (uintptr_t offset = 0; offset < bytes; offset += 64) {
-    __builtin_prefetch(reinterpret_cast<const void*>(from + offset));
-  }
 }
 
 // The same result as sift_down from the root of nodes 1 .. ir (ir >= 2),
@@ -208,11 +209,15 @@ void heap_build_subtree4(std::size_t n, Element* a, const HeapLayout& layout,
   while (levels-- > 0) {
     const std::size_t lo = first[levels];
     const std::size_t hi = std::min(lo + width[levels] - 1, last_parent);
-    for (std::size_t l = hi + 1; l-- > lo;) {
-      const std::size_t q = layout.place(l);
-      const Element moving = a[q];
-      a[heap_sort4_detail::sift_down(a, layout, l, q, n, key, key(moving))] =
-          moving;
+    for (std::size_t l = hi; l >= lo;) {
+      // A run of nodes in places one after the other at a time.
+      std::size_t q = layout.place(l);
+      for (const std::size_t run_lo = std::max(lo, layout.run_start(l));
+           l >= run_lo; --l, --q) {
+        const Element moving = a[q];
+        a[heap_sort4_detail::sift_down(a, layout, l, q, n, key,
+                                       key(moving))] = moving;
+      }
     }
   }
 }

@@ -44,9 +44,13 @@ TimeSort::TimeSort(RunState& state)
 }
 
 void TimeSort::fill(std::size_t lo, std::size_t hi) {
-  for (std::size_t i = lo; i < hi; ++i) {
-    order_[layout_.place(i)] = {through_single(table_.slots[i].time_ticks),
-                                static_cast<uint32_t>(i)};
+  for (std::size_t i = lo; i < hi;) {
+    SortedEvent* at = order_ + layout_.place(i);
+    for (const std::size_t end = std::min(hi, layout_.run_end(i)); i < end;
+         ++i) {
+      *at++ = {through_single(table_.slots[i].time_ticks),
+               static_cast<uint32_t>(i)};
+    }
   }
 }
 

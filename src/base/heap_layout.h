@@ -63,8 +63,24 @@ class HeapLayout {
   // Where node i (1 <= i <= nodes) lives.
   std::size_t place(std::size_t i) const {
     if (i - dense_first_ < dense_count_) return i + dense_offset_;
-    const Level& l = levels_[std::bit_width(i) - 1];
+    const Level& l = levels_[level_of(i)];
     return ((i >> l.shift) * kBlock) + l.add + (i & l.mask);
+  }
+
+  // The end of the run of nodes from i on that stand in places one after
+  // the other from place(i): node run_end(i) is the first that does not.
+  std::size_t run_end(std::size_t i) const {
+    if (i - dense_first_ < dense_count_) return dense_first_ + dense_count_;
+    if (i < plain_end_) return plain_end_;
+    return (i | levels_[level_of(i)].mask) + 1;
+  }
+
+  // The first node of that run: nodes run_start(i) .. i stand in places
+  // one after the other up to place(i).
+  std::size_t run_start(std::size_t i) const {
+    if (i - dense_first_ < dense_count_) return dense_first_;
+    if (i < plain_end_) return 1;
+    return i & ~levels_[level_of(i)].mask;
   }
 
   // The block of block-level m >= 1 that holds the children of node p and
@@ -76,6 +92,9 @@ class HeapLayout {
   }
 
  private:
+  // The level of node i >= 1 (the root's is 0).
+  static int level_of(std::size_t i) { return std::bit_width(i | 1) - 1; }
+
   // place(i) for a node i of the level, out of a whole block or the top.
   struct Level {
     int shift = 3;
