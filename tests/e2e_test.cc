@@ -196,7 +196,8 @@ TEST(EndToEnd, ScoresThatAreRefused) {
 TEST(EndToEnd, AnEarlierNoteListIsReplaced) {
   const std::string notes =
       "// MORVANE file.\n// Instrument Flute \n0.000 \t0\t72\t80\t1.000\n";
-  for (const std::size_t old_size : {std::size_t{10}, std::size_t{3} << 20}) {
+  for (const std::size_t old_size :
+       {std::size_t{1}, std::size_t{10}, std::size_t{3} << 20}) {
     TempDir dir;
     dir.write("score.txt", kExample);
     dir.write("bad.txt", "MFile 1 2 0\n");

@@ -30,8 +30,9 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   list->positional_ = regular;
   // Only a regular file holds anything to empty; a device or a pipe is
   // written as it is.
-  if (regular && info.st_size > 0) {
-    auto empty = [fd] { return ftruncate(fd, 0) == 0; };
+  list->stale_first_byte_ = regular && info.st_size > 0;
+  if (regular && info.st_size > 1) {
+    auto empty = [fd] { return ftruncate(fd, 1) == 0; };
     try {
       list->emptied_ = std::async(std::launch::async, empty);
     } catch (const std::system_error&) {  // no thread to be had
@@ -75,6 +76,7 @@ void NoteListFile::write_at(std::size_t offset, std::string_view text) {
   }
 #if defined(__unix__)
   if (file_ == nullptr) return;
+  if (offset == 0 && !text.empty()) stale_first_byte_ = false;
   const int fd = fileno(file_);
   while (!text.empty()) {
     const ssize_t n = pwrite(fd, text.data(), text.size(),
@@ -125,9 +127,10 @@ void NoteListFile::emit(const char* data, std::size_t size) {
   emitted_ += size;
   if (sink_ != nullptr) sink_->append(data, size);
   wait_until_empty();
-  if (file_ != nullptr && size > 0 &&
-      std::fwrite(data, 1, size, file_) != size) {
-    failed_ = true;
+  if (file_ != nullptr && size > 0) {
+    // Written in turn from the file's start: the first write covers it.
+    stale_first_byte_ = false;
+    if (std::fwrite(data, 1, size, file_) != size) failed_ = true;
   }
 }
 
@@ -136,6 +139,9 @@ bool NoteListFile::close() {
   wait_until_empty();
   if (file_ != nullptr) {
     if (std::fflush(file_) != 0) failed_ = true;
+#if defined(__unix__)
+    if (stale_first_byte_ && ftruncate(fileno(file_), 0) != 0) failed_ = true;
+#endif
     if (std::fclose(file_) != 0) failed_ = true;
     file_ = nullptr;
   }
