@@ -7,6 +7,7 @@
 
 #if defined(__unix__)
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -14,6 +15,20 @@
 namespace morvane {
 
 #if defined(__unix__)
+
+namespace {
+
+// The emptying thread gives way to the run's own threads, which keep both
+// of a small machine's cores busy while the score is read and the heap is
+// built: it takes a core when one of them waits, at the latest when the
+// first write needs the file emptied. Only a wish; nothing fails without it.
+void yield_to_the_run() {
+#if defined(__linux__)
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+#endif
+}
+
+}  // namespace
 
 std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   // Created if need be, but not yet emptied.
@@ -32,7 +47,10 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   // written as it is.
   list->stale_first_byte_ = regular && info.st_size > 0;
   if (regular && info.st_size > 1) {
-    auto empty = [fd] { return ftruncate(fd, 1) == 0; };
+    auto empty = [fd] {
+      yield_to_the_run();
+      return ftruncate(fd, 1) == 0;
+    };
     try {
       list->emptied_ = std::async(std::launch::async, empty);
     } catch (const std::system_error&) {  // no thread to be had
@@ -61,9 +79,13 @@ std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink,
 }
 
 std::size_t NoteListFile::start_positional() {
+  // A file keeps what was written so far until the first write at a place,
+  // so that the emptying need not be waited for yet.
+  if (file_ != nullptr) {
+    held_until_write_at_ = true;
+    return emitted_ + used_;
+  }
   flush();
-  wait_until_empty();
-  if (file_ != nullptr && std::fflush(file_) != 0) failed_ = true;
   return emitted_;
 }
 
@@ -76,6 +98,11 @@ void NoteListFile::write_at(std::size_t offset, std::string_view text) {
   }
 #if defined(__unix__)
   if (file_ == nullptr) return;
+  if (held_until_write_at_) {
+    held_until_write_at_ = false;
+    flush();
+    if (std::fflush(file_) != 0) failed_ = true;
+  }
   if (offset == 0 && !text.empty()) stale_first_byte_ = false;
   const int fd = fileno(file_);
   while (!text.empty()) {

@@ -58,8 +58,9 @@ class NoteListFile {
   // file (not on Windows, whose text mode changes line ends) or memory.
   bool positional() const { return positional_; }
 
-  // Hands everything written so far to the file and returns how many bytes
-  // that is: the place where bytes written at places begin.
+  // Returns how many bytes were written so far: the place where bytes
+  // written at places begin. A file gets them with the first write_at, or
+  // when it is closed.
   std::size_t start_positional();
 
   // Writes text at offset, counted from the file's start, once
@@ -92,6 +93,8 @@ class NoteListFile {
   // The file still holds the first byte of an earlier note list, which no
   // write of this run has covered yet.
   bool stale_first_byte_ = false;
+  // start_positional was called on a file, and no write_at yet.
+  bool held_until_write_at_ = false;
   std::future<bool> emptied_;  // valid while the emptying may still run
 };
 
