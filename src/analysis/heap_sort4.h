@@ -59,7 +59,8 @@ inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
 template <typename Element>
 inline void prefetch_places(const Element* a, std::size_t first,
                             std::size_t bytes) {
-  const uintptr_t from = reinterpret_cast<uintptr_t>(a) + first * sizeof(Element);
+  const uintptr_t from =
+      reinterpret_cast<uintptr_t>(a) + first * sizeof(Element);
   for (uintptr_t offset = 0; offset < bytes; offset += 64) {
     __builtin_prefetch(reinterpret_cast<const void*>(from + offset));
   }
@@ -74,7 +75,9 @@ inline std::size_t sift_down(Element* a, const HeapLayout& layout,
                              std::size_t i, std::size_t q, std::size_t ir,
                              Key key, KeyValue moving_key) {
   for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
-    if (16 * i < layout.plain_end()) prefetch_places(a, 16 * i, 16 * sizeof(Element));
+    if (16 * i < layout.plain_end()) {
+      prefetch_places(a, 16 * i, 16 * sizeof(Element));
+    }
     std::size_t qj = children_place(layout, i, q);
     if (j < ir) {
       // Chosen by arithmetic rather than a branch, which the processor
