@@ -169,24 +169,26 @@ void pair_notes(RunState& state) {
   // that saves more memory than another pass over the table costs time.
   const std::size_t passes = state.overlap.pairing_passes;
   const std::size_t share = (events + passes - 1) / passes;
+  std::vector<std::size_t> range_ends;  // each range's last key, plus one
   std::size_t room = 0;
-  for (std::size_t first = 0, last; first < count.size(); first = last) {
-    last = next_keys(count, first, share);
+  for (std::size_t first = 0; first < count.size(); first = range_ends.back()) {
+    range_ends.push_back(next_keys(count, first, share));
     std::size_t taken = 0;
-    for (std::size_t k = first; k < last; ++k) taken += count[k];
+    for (std::size_t k = first; k < range_ends.back(); ++k) taken += count[k];
     room = std::max(room, taken);
   }
-  // Left unwritten (it is filled at once) and in huge pages: a fault of
-  // the system's small pages costs more than everything done with the
-  // event, on a virtual machine.
+  // Left unwritten (each range fills what it reads) and in huge pages: a
+  // fault of the system's small pages costs more than everything done with
+  // the event, on a virtual machine.
   const LargeArray<KeyedEvent> grouped(room);
   std::vector<std::size_t> group_end;
-  for (std::size_t first = 0, last; first < count.size(); first = last) {
-    last = next_keys(count, first, share);
+  std::size_t first = 0;
+  for (std::size_t last : range_ends) {
     group_keys(state.table, numbers, count, first, last, grouped.get(),
                group_end);
     pair_groups(grouped.get(), group_end, state.division,
                 state.arrays.duration_beats.get());
+    first = last;
   }
 }
 
