@@ -59,16 +59,25 @@ std::vector<std::size_t> count_keys(const EventTable& table,
   return count;
 }
 
-// Keys first .. last - 1 are taken together when their events fill no
-// more than room, or when first alone has more; returns last.
-std::size_t next_keys(const std::vector<std::size_t>& count, std::size_t first,
-                      std::size_t room) {
-  std::size_t last = first + 1;
-  for (std::size_t taken = count[first];
-       last < count.size() && taken + count[last] <= room; ++last) {
-    taken += count[last];
+// Splits the keys into ranges, each closed once its events reach share
+// (and the last where the events end), so that there are no more ranges
+// than the events have shares, and none is empty. Returns where each
+// range ends (its last key plus one), and sets room to the most events a
+// range has: no more than share plus one key's.
+std::vector<std::size_t> key_ranges(const std::vector<std::size_t>& count,
+                                    std::size_t share, std::size_t& room) {
+  std::vector<std::size_t> range_ends;
+  room = 0;
+  std::size_t taken = 0;
+  for (std::size_t k = 0; k < count.size(); ++k) {
+    taken += count[k];
+    if (taken > 0 && (taken >= share || k + 1 == count.size())) {
+      range_ends.push_back(k + 1);
+      room = std::max(room, taken);
+      taken = 0;
+    }
   }
-  return last;
+  return range_ends;
 }
 
 // Puts the note events of keys first .. last - 1 into grouped, grouped by
@@ -169,14 +178,8 @@ void pair_notes(RunState& state) {
   // that saves more memory than another pass over the table costs time.
   const std::size_t passes = state.overlap.pairing_passes;
   const std::size_t share = (events + passes - 1) / passes;
-  std::vector<std::size_t> range_ends;  // each range's last key, plus one
   std::size_t room = 0;
-  for (std::size_t first = 0; first < count.size(); first = range_ends.back()) {
-    range_ends.push_back(next_keys(count, first, share));
-    std::size_t taken = 0;
-    for (std::size_t k = first; k < range_ends.back(); ++k) taken += count[k];
-    room = std::max(room, taken);
-  }
+  const std::vector<std::size_t> range_ends = key_ranges(count, share, room);
   // Left unwritten (each range fills what it reads) and in huge pages: a
   // fault of the system's small pages costs more than everything done with
   // the event, on a virtual machine.
