@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -117,11 +118,26 @@ TEST(FormatDecimalTest, LengthsWithoutWriting) {
     std::memcpy(&value, &pattern, sizeof value);
     ASSERT_EQ(fixed3_length(value), formatted(value).size()) << pattern;
   }
-  for (int64_t value : {int64_t{0}, int64_t{9}, int64_t{10}, int64_t{-1},
-                        int64_t{-10}, int64_t{99}, int64_t{100},
-                        int64_t{-2147483649LL},
-                        std::numeric_limits<int64_t>::max(),
-                        std::numeric_limits<int64_t>::min()}) {
+  // Around every power of ten: where a value gains a digit, by itself or
+  // by rounding.
+  for (double power = 1; power < 1e16; power *= 10) {
+    for (double offset : {-1.0, -0.0005, -0.0004, 0.0, 0.0005, 1.0}) {
+      for (double sign : {1.0, -1.0}) {
+        const auto value = static_cast<float>(sign * (power + offset));
+        EXPECT_EQ(fixed3_length(value), formatted(value).size()) << value;
+      }
+    }
+  }
+  std::vector<int64_t> integers = {0, -2147483649LL,
+                                   std::numeric_limits<int64_t>::max(),
+                                   std::numeric_limits<int64_t>::min()};
+  for (int64_t power = 1; power <= 1000000000000000000; power *= 10) {
+    for (int64_t value : {power - 1, power, power + 1}) {
+      integers.push_back(value);
+      integers.push_back(-value);
+    }
+  }
+  for (int64_t value : integers) {
     std::string text;
     append_int(text, value);
     EXPECT_EQ(int_length(value), text.size()) << value;

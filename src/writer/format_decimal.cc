@@ -1,5 +1,7 @@
 #include "writer/format_decimal.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -49,13 +51,45 @@ char* put_fixed3(char* p, float value) {
   return p + 4;
 }
 
+namespace {
+
+// The decimal digits of value, without a division: the bits it takes give
+// the count, or one less (2^10 is nearly 10^3). Setting the lowest bit never
+// changes the count (every power of ten is even) and makes 0 count as 1.
+std::size_t digits(uint64_t value) {
+  value |= 1;
+  static constexpr uint64_t kPowers[] = {
+      1u,
+      10u,
+      100u,
+      1000u,
+      10000u,
+      100000u,
+      1000000u,
+      10000000u,
+      100000000u,
+      1000000000u,
+      10000000000u,
+      100000000000u,
+      1000000000000u,
+      10000000000000u,
+      100000000000000u,
+      1000000000000000u,
+      10000000000000000u,
+      100000000000000000u,
+      1000000000000000000u,
+      10000000000000000000u};
+  const auto guess =
+      static_cast<std::size_t>((std::bit_width(value) * 1233) >> 12);
+  return guess + (value >= kPowers[guess] ? 1 : 0);
+}
+
+}  // namespace
+
 std::size_t int_length(int64_t value) {
-  std::size_t length = value < 0 ? 2 : 1;
-  // From below zero, so that the most negative value needs no negation.
-  for (int64_t rest = value < 0 ? value : -value; rest <= -10; rest /= 10) {
-    ++length;
-  }
-  return length;
+  // In unsigned arithmetic, where the most negative value has a magnitude.
+  const auto magnitude = static_cast<uint64_t>(value);
+  return value < 0 ? 1 + digits(0 - magnitude) : digits(magnitude);
 }
 
 // Follows put_fixed3 step by step.
@@ -65,9 +99,11 @@ std::size_t fixed3_length(float value) {
     char text[kMaxFixed3];
     return static_cast<std::size_t>(put_fixed3(text, value) - text);
   }
+  // The whole part has at least one digit, the fraction three, and the
+  // point between them.
   const auto scaled = static_cast<uint64_t>(thousandths + 0.5);
   return (std::signbit(value) ? 1 : 0) +
-         int_length(static_cast<int64_t>(scaled / 1000)) + 4;
+         std::max<std::size_t>(digits(scaled), 4) + 1;
 }
 
 void append_fixed3(std::string& out, float value) {
