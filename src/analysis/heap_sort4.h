@@ -291,8 +291,8 @@ void heap_build_top4(std::size_t n, Element* a, const HeapLayout& layout,
 // On a heap larger than the caches the bottom of each walk waits for
 // memory, while the top of the next walk, whose lines are at hand, could
 // go on. So while the heap is deep enough, the next walk takes its lead:
-// its first lead_levels levels (odd, at least 3), before the walk ahead of
-// it has finished below them. The walk ahead leaves the nodes of its lead
+// its first lead_levels levels (odd, at least 3; fewer as the heap gets
+// shallower), before the walk ahead of it has finished below them. The walk ahead leaves the nodes of its lead
 // as they will stay unless its moving element climbs back into them, and
 // it cannot when that element is below the one its lead's hole passed up
 // (the keys along the path only rise towards the root); otherwise the next
@@ -310,16 +310,6 @@ void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
   assert(n >= 2 && layout.nodes() == n);
   assert(lead_levels >= 3 && lead_levels % 2 == 1 &&
          lead_levels + 2 < HeapLayout::kMaxLevels);
-  // Where the steps from the root (which land on odd levels) stop: the
-  // lead's hole is on level lead_levels, its last step starts on the level
-  // two above, and the walk ahead steps again once the next one is on level
-  // 5 (its first lines; on ten million events stepping there or on level 9
-  // made no difference).
-  const std::size_t lead_end = std::size_t{1} << lead_levels;
-  const std::size_t last_step_from = std::size_t{1} << (lead_levels - 2);
-  constexpr std::size_t kFirstLevelsEnd = std::size_t{1} << 5;
-  // Leads are taken while the lead's levels and two more are whole.
-  const std::size_t whole = (std::size_t{1} << (lead_levels + 2)) - 1;
   std::size_t path[2][HeapLayout::kMaxLevels + 1];
   Walk ahead{path[0]};
   Walk next{path[1]};
@@ -333,54 +323,65 @@ void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
     --ir;
     return moving;
   };
-  bool leading = false;  // ahead has taken its lead, with moving
-  Element moving{};
-  while (ir > whole) {
-    if (!leading) {
-      moving = take_largest(a[1]);
-      settled(ir + 1);
-      heap_sort4_detail::walk_from_root(a, ir, key, ahead);
-      while (ahead.i < lead_end) {
+  // As the heap shrinks, so does the lead: two levels less each time it no
+  // longer has the lead's levels and two more whole.
+  for (int lead = lead_levels; lead >= 3; lead -= 2) {
+    // Where the steps from the root (which land on odd levels) stop: the
+    // lead's hole is on level lead, its last step starts on the level two
+    // above, and the walk ahead steps again once the next one is on level 5
+    // (its first lines; on ten million events stepping there or on level 9
+    // made no difference).
+    const std::size_t lead_end = std::size_t{1} << lead;
+    const std::size_t last_step_from = std::size_t{1} << (lead - 2);
+    constexpr std::size_t kFirstLevelsEnd = std::size_t{1} << 5;
+    const std::size_t whole = (std::size_t{1} << (lead + 2)) - 1;
+    bool leading = false;  // ahead has taken its lead, with moving
+    Element moving{};
+    while (ir > whole) {
+      if (!leading) {
+        moving = take_largest(a[1]);
+        settled(ir + 1);
+        heap_sort4_detail::walk_from_root(a, ir, key, ahead);
+        while (ahead.i < lead_end) {
+          heap_sort4_detail::walk_two_levels(a, layout, key, ahead);
+        }
+        leading = true;
+      }
+      const auto moving_key = key(moving);
+      if (ir - 1 <= whole ||
+          !(moving_key < key(a[ahead.path[lead - 1]]))) {
+        a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, moving_key,
+                                            ahead)] = moving;
+        leading = false;
+        continue;
+      }
+      const std::size_t ahead_hole = ahead.i;
+      const Element largest = a[1];
+      heap_sort4_detail::walk_from_root(a, ir - 1, key, next);
+      while (next.i < kFirstLevelsEnd && next.i < last_step_from) {
+        heap_sort4_detail::walk_two_levels(a, layout, key, next);
+      }
+      if (4 * ahead.i + 3 <= ir) {
         heap_sort4_detail::walk_two_levels(a, layout, key, ahead);
       }
-      leading = true;
-    }
-    const auto moving_key = key(moving);
-    if (ir - 1 <= whole ||
-        !(moving_key < key(a[ahead.path[lead_levels - 1]]))) {
+      while (next.i < last_step_from) {
+        heap_sort4_detail::walk_two_levels(a, layout, key, next);
+      }
+      const bool through_hole = next.i == ahead_hole >> 2;
+      if (!through_hole) {
+        heap_sort4_detail::walk_two_levels(a, layout, key, next);
+      }
       a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, moving_key,
                                           ahead)] = moving;
-      leading = false;
-      continue;
+      moving = take_largest(largest);
+      settled(ir + 1);
+      if (through_hole) {
+        heap_sort4_detail::walk_two_levels(a, layout, key, next);
+      }
+      std::swap(ahead, next);
     }
-    const std::size_t ahead_hole = ahead.i;
-    const Element largest = a[1];
-    heap_sort4_detail::walk_from_root(a, ir - 1, key, next);
-    while (next.i < kFirstLevelsEnd && next.i < last_step_from) {
-      heap_sort4_detail::walk_two_levels(a, layout, key, next);
-    }
-    if (4 * ahead.i + 3 <= ir) {
-      heap_sort4_detail::walk_two_levels(a, layout, key, ahead);
-    }
-    while (next.i < last_step_from) {
-      heap_sort4_detail::walk_two_levels(a, layout, key, next);
-    }
-    const bool through_hole = next.i == ahead_hole >> 2;
-    if (!through_hole) {
-      heap_sort4_detail::walk_two_levels(a, layout, key, next);
-    }
-    a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, moving_key,
-                                        ahead)] = moving;
-    moving = take_largest(largest);
-    settled(ir + 1);
-    if (through_hole) {
-      heap_sort4_detail::walk_two_levels(a, layout, key, next);
-    }
-    std::swap(ahead, next);
-  }
-  if (leading) {
-    a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, key(moving),
-                                        ahead)] = moving;
+    // The loop leaves only after a walk that finished alone: the next walk
+    // takes no lead where the heap is not whole below it (ir - 1 <= whole).
   }
   for (;;) {
     const Element last_leaf = take_largest(a[1]);
