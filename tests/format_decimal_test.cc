@@ -131,11 +131,12 @@ TEST(FormatDecimalTest, LengthsWithoutWriting) {
   std::vector<int64_t> integers = {0, -2147483649LL,
                                    std::numeric_limits<int64_t>::max(),
                                    std::numeric_limits<int64_t>::min()};
-  for (int64_t power = 1; power <= 1000000000000000000; power *= 10) {
+  for (int64_t power = 1;; power *= 10) {
     for (int64_t value : {power - 1, power, power + 1}) {
       integers.push_back(value);
       integers.push_back(-value);
     }
+    if (power > std::numeric_limits<int64_t>::max() / 10) break;
   }
   for (int64_t value : integers) {
     std::string text;
