@@ -180,9 +180,9 @@ void pair_notes(RunState& state) {
   const std::size_t share = (events + passes - 1) / passes;
   std::size_t room = 0;
   const std::vector<std::size_t> range_ends = key_ranges(count, share, room);
-  // Left unwritten (each range fills what it reads) and in huge pages: a
-  // fault of the system's small pages costs more than everything done with
-  // the event, on a virtual machine.
+  // Left unwritten (each range fills what it reads) and in huge pages: the
+  // events go to as many places at once as there are keys, which small
+  // pages would spread beyond the reach of address translation.
   const LargeArray<KeyedEvent> grouped(room);
   std::vector<std::size_t> group_end;
   std::size_t first = 0;

@@ -10,21 +10,6 @@
 
 namespace morvane {
 
-void advise_huge_pages(const void* data, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr uintptr_t kHuge = kHugePage;
-  const auto begin = reinterpret_cast<uintptr_t>(data);
-  const uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t last = (begin + bytes) & ~(kHuge - 1);
-  if (last > first) {
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-  }
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
-
 // Off Linux no huge pages are asked for, so a block is placed as any other;
 // nor under the address sanitizer, which then checks every access to it.
 #if defined(__linux__) && defined(MADV_HUGEPAGE) && !defined(__SANITIZE_ADDRESS__)

@@ -66,7 +66,7 @@ struct WideFields {
 struct EventTable {
   static constexpr uint32_t kWide = 0x80000000u;
 
-  LargeVector<StoredEvent> slots;
+  std::vector<StoredEvent> slots;  // filled and read in order: small pages
   std::vector<WideFields> wide;  // events whose fields do not fit a byte
 
   EventTable() = default;

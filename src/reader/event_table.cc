@@ -6,7 +6,6 @@
 
 #include "driver/allocation.h"
 #include "driver/console.h"
-#include "base/huge_pages.h"
 
 namespace morvane {
 

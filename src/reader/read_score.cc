@@ -190,7 +190,7 @@ uint64_t read_plain_notes(RunState& state, ReaderFields& fields,
 void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
                uint64_t line_number) {
   std::size_t text = 0;
-  for (const LargeVector<TailLine>& piece : tail.lines()) {
+  for (const std::vector<TailLine>& piece : tail.lines()) {
     for (const TailLine& t : piece) {
       ++line_number;
       if (t.form != TailLine::Form::other && fields.in_section) {

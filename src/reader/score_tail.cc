@@ -13,7 +13,7 @@
 namespace morvane {
 namespace {
 
-constexpr std::size_t kPieceLines = 2 * kHugePage / sizeof(TailLine);
+constexpr std::size_t kPieceLines = (std::size_t{4} << 20) / sizeof(TailLine);
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t kMaxOthers = std::numeric_limits<int32_t>::max();
 
@@ -119,7 +119,7 @@ void ScoreTail::scan() noexcept {
       }
       // The plain lines in the buffer, in one go; then one line of any
       // kind, which may refill it.
-      LargeVector<TailLine>& piece = lines_.back();
+      std::vector<TailLine>& piece = lines_.back();
       const std::string_view rest = source_->buffered();
       std::size_t used = 0;
       while (used < rest.size() && piece.size() < kPieceLines) {

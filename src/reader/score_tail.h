@@ -25,7 +25,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/huge_pages.h"
 #include "driver/run_state.h"
 #include "reader/line_scan.h"
 #include "reader/line_source.h"
@@ -92,7 +91,7 @@ class ScoreTail {
 
   // After a finish() that returned true: the lines, in file order; those
   // kept whole; and the texts of those that keep one, in file order too.
-  const std::vector<LargeVector<TailLine>>& lines() const { return lines_; }
+  const std::vector<std::vector<TailLine>>& lines() const { return lines_; }
   const std::vector<TailOther>& others() const { return others_; }
   const std::vector<std::string>& texts() const { return texts_; }
 
@@ -110,8 +109,8 @@ class ScoreTail {
   bool first_line_known_ = false;  // under mutex_
   std::atomic<bool> stop_{false};
   bool whole_ = false;
-  // In pieces of whole huge pages, which are not copied as they grow.
-  std::vector<LargeVector<TailLine>> lines_;
+  // In pieces of a fixed size, which are not copied as they grow.
+  std::vector<std::vector<TailLine>> lines_;
   std::vector<TailOther> others_;
   std::vector<std::string> texts_;
   std::thread thread_;

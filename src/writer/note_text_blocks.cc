@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/huge_pages.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
 
@@ -91,7 +90,6 @@ char* NoteTextBlocks::room(std::size_t bytes, std::size_t places_left) {
     buffers_.emplace_back(new char[size]);
     free_ = buffers_.back().get();
     end_ = free_ + size;
-    advise_huge_pages(free_, size);
   }
   return free_;
 }

@@ -5,8 +5,7 @@
 // its text is known beforehand (write_behind), each stretch of text goes
 // to its place in the file as soon as a buffer of it is full, and nothing
 // more is kept. Otherwise the text is kept until the sort is done, in large
-// buffers, each filled from its start, so that
-// few pages are asked for and those can be huge; a new buffer is sized for
+// buffers, each filled from its start; a new buffer is sized for
 // what the places left below need at the rate so far, so the text kept is
 // about what the note list needs. Not copyable.
 
