@@ -23,6 +23,17 @@ std::string TempDir::path(const std::string& name) const {
   return (dir_ / name).string();
 }
 
+std::string TempDir::names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  std::string list;
+  for (const std::string& name : names) list += name + " ";
+  return list;
+}
+
 std::string TempDir::write(const std::string& name,
                            const std::string& contents) const {
   const std::string file = path(name);

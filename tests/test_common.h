@@ -21,6 +21,9 @@ class TempDir {
   const std::filesystem::path& dir() const { return dir_; }
   // Path of name inside the folder.
   std::string path(const std::string& name) const;
+  // The names in the folder, sorted, each followed by a blank: a run that
+  // left a temporary file behind shows here.
+  std::string names() const;
   // Writes contents to name inside the folder and returns its path.
   std::string write(const std::string& name, const std::string& contents) const;
 

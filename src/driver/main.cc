@@ -9,10 +9,15 @@
 
 #include "driver/run.h"
 #include "driver/run_state.h"
+#include "writer/pending_files.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #include <pthread.h>
+#endif
+#if defined(__unix__)
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -33,10 +38,35 @@ void reserve_little_for_threads() {
 #endif
 }
 
+// A standard stream the caller closed is given the null device, so that no
+// file this run opens takes its number: a score or note list on descriptor
+// 2 would receive the failure messages.
+void give_closed_streams_the_null_device() {
+#if defined(__unix__)
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0) continue;
+    const int null = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  give_closed_streams_the_null_device();
   reserve_little_for_threads();
+  // An interrupted run removes its temporary note list; the old one was
+  // never touched.
+  morvane::remove_pending_files_on_signals();
+#ifdef SIGXFSZ
+  // A file-size limit (ulimit -f) is a failed write, reported as any other,
+  // rather than a kill without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
 #ifdef SIGPIPE
   // A reader that stops reading (a console piped into head, say) must not
   // kill the run: a failed write to the note list is reported as any write

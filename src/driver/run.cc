@@ -80,8 +80,14 @@ int run_guarded(RunState& state, const std::function<void()>& body) {
     say(state, "\n Out of memory\n");
     status = 1;
   }
-  // A failed run leaves the note list holding what had been written to it.
-  if (state.output != nullptr) state.output->close();
+  // A failed run leaves the note list as it was before the run.
+  if (state.output != nullptr) {
+    if (status == 0) {
+      state.output->close();
+    } else {
+      state.output->abandon();
+    }
+  }
   return status;
 }
 

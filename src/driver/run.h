@@ -25,7 +25,7 @@ void translate_open_files(RunState& state);
 
 // Runs body and returns the status it ends the run with: 0 when it returns,
 // the failure's status when it throws RunFailure, 1 (after a message) when
-// memory runs out. Closes the note list either way.
+// memory runs out. Closes the note list, or on a failure abandons it.
 int run_guarded(RunState& state, const std::function<void()>& body);
 
 }  // namespace morvane

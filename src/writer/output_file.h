@@ -1,0 +1,66 @@
+// Where the note list's bytes go: the one seam between the writer and the
+// system's files.
+//
+// A note list is the one thing a user keeps, so a run replaces it whole or
+// not at all. Where the name is a regular file or names nothing yet, the
+// bytes go to a temporary file beside it (`.NAME.morvane-XXXXXX`, in the
+// folder of the file a link names), which commit() renames over the name
+// and abandon() removes: a failed or interrupted run leaves the old list as
+// it was. A device, a pipe, a FIFO, or the file that standard output or
+// standard error already writes, cannot be renamed over; those are written
+// in order, as a stream (the last through the console's own open file, so
+// that the two never overwrite each other). So is a file in a folder where
+// no temporary file can be made.
+//
+// One OutputFile belongs to one writer at a time; not copyable.
+
+#ifndef MORVANE_WRITER_OUTPUT_FILE_H_
+#define MORVANE_WRITER_OUTPUT_FILE_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  // Abandons the file unless it was committed.
+  virtual ~OutputFile() = default;
+
+  // Appends data after what was appended before; false if it failed.
+  virtual bool append(std::string_view data) = 0;
+
+  // Whether write_at may be used: a file of our own, not a stream.
+  virtual bool positional() const { return false; }
+
+  // Writes data at offset, counted from the file's start (only where
+  // positional()); false if it failed. Safe on another thread than the one
+  // that appended, as long as one thread uses the file at a time.
+  virtual bool write_at(uint64_t offset, std::string_view data);
+
+  // Makes what was written the note list under its name; false if that
+  // failed, and then the name is left as it was where it could be.
+  virtual bool commit() = 0;
+
+  // Gives up: a temporary file is removed and the name left as it was.
+  virtual void abandon() = 0;
+};
+
+// Opens the note list name for writing as described above. Returns null,
+// with nothing created, when it cannot be written: a folder, a file we may
+// not write, a folder that does not exist.
+std::unique_ptr<OutputFile> open_output_file(const std::string& name);
+
+// A note list kept in memory: every byte is appended to *sink, or with
+// write_at put in place. positional false takes the path of a stream.
+std::unique_ptr<OutputFile> memory_output_file(std::string* sink,
+                                               bool positional = true);
+
+}  // namespace morvane
+
+#endif  // MORVANE_WRITER_OUTPUT_FILE_H_

@@ -1,0 +1,225 @@
+// The note list's file on a POSIX system: a temporary file renamed over the
+// name, or a stream written in order.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "writer/output_file.h"
+#include "writer/pending_files.h"
+
+namespace morvane {
+namespace {
+
+bool write_all(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool write_all_at(int fd, uint64_t offset, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n =
+        ::pwrite(fd, data.data(), data.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+// A device, a pipe, the console's own file, or a file written in place.
+class StreamFile : public OutputFile {
+ public:
+  explicit StreamFile(int fd) : fd_(fd) {}
+  ~StreamFile() override { abandon(); }
+
+  bool append(std::string_view data) override {
+    return fd_ >= 0 && write_all(fd_, data);
+  }
+  bool commit() override {
+    if (fd_ < 0) return false;
+    const int fd = std::exchange(fd_, -1);
+    return ::close(fd) == 0;
+  }
+  void abandon() override {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  }
+
+ private:
+  int fd_;
+};
+
+// A temporary file beside the note list, renamed over it at the end.
+class ReplacingFile : public OutputFile {
+ public:
+  ReplacingFile(int fd, std::string temporary, std::string target)
+      : fd_(fd),
+        temporary_(std::move(temporary)),
+        target_(std::move(target)),
+        pending_(remember_pending(temporary_.c_str())) {}
+  ~ReplacingFile() override { abandon(); }
+
+  bool append(std::string_view data) override {
+    return fd_ >= 0 && write_all(fd_, data);
+  }
+  bool positional() const override { return true; }
+  bool write_at(uint64_t offset, std::string_view data) override {
+    return fd_ >= 0 && write_all_at(fd_, offset, data);
+  }
+  bool commit() override {
+    if (fd_ < 0) return false;
+    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    if (!closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      remove_temporary();
+      return false;
+    }
+    forget_pending(std::exchange(pending_, -1));
+    return true;
+  }
+  void abandon() override {
+    if (fd_ < 0) return;
+    ::close(std::exchange(fd_, -1));
+    remove_temporary();
+  }
+
+ private:
+  void remove_temporary() {
+    ::unlink(temporary_.c_str());
+    forget_pending(std::exchange(pending_, -1));
+  }
+
+  int fd_;
+  std::string temporary_;
+  std::string target_;
+  int pending_;
+};
+
+// The file a chain of symbolic links ends at (name itself when it is no
+// link): the list replaces that file, and the links stay links.
+std::string follow_links(const std::string& name) {
+  std::filesystem::path path = name;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) break;
+    const std::filesystem::path to = std::filesystem::read_symlink(path, error);
+    if (error) break;
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  return path.string();
+}
+
+// Six characters that no other run is likely to pick at the same moment;
+// the file is created exclusively all the same.
+std::string random_suffix() {
+  static std::atomic<uint64_t> calls{0};
+  uint64_t x = static_cast<uint64_t>(
+                   std::chrono::steady_clock::now().time_since_epoch().count()) ^
+               static_cast<uint64_t>(getpid()) << 40 ^ calls.fetch_add(1) << 20;
+  static const char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string suffix;
+  for (int i = 0; i < 6; ++i) {
+    x ^= x >> 30;
+    x *= 0xbf58476d1ce4e5b9u;
+    x ^= x >> 27;
+    x *= 0x94d049bb133111ebu;
+    x ^= x >> 31;
+    suffix += kLetters[x % 62];
+  }
+  return suffix;
+}
+
+// Creates `.NAME.morvane-XXXXXX` beside target, with the mode a new file
+// gets (0666 less the umask). Returns the descriptor, or -1.
+int make_temporary(const std::string& target, std::string& temporary) {
+  const std::filesystem::path path = target;
+  std::string base = path.filename().string();
+  if (base.size() > 200) base.resize(200);  // room for the rest of the name
+  for (int tries = 0; tries < 100; ++tries) {
+    temporary = (path.parent_path() /
+                 ("." + base + ".morvane-" + random_suffix())).string();
+    const int fd = ::open(temporary.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Standard output or standard error when it already writes the file that
+// info describes, else -1.
+int console_writing(const struct stat& info) {
+  for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat console;
+    if (fstat(fd, &console) == 0 && console.st_dev == info.st_dev &&
+        console.st_ino == info.st_ino) {
+      return fd;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
+  struct stat info;
+  const bool exists = ::stat(name.c_str(), &info) == 0;
+  if (exists) {
+    // Through the console's own open file: with `>>` nothing it held is
+    // lost, and the console's lines and the list's follow one another.
+    if (const int console = console_writing(info); console >= 0) {
+      const int fd = fcntl(console, F_DUPFD_CLOEXEC, 3);
+      if (fd >= 0) return std::make_unique<StreamFile>(fd);
+    }
+    if (!S_ISREG(info.st_mode)) {
+      const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+      if (fd < 0) return nullptr;
+      return std::make_unique<StreamFile>(fd);
+    }
+  }
+  const std::string target = follow_links(name);
+  const std::filesystem::path file_name =
+      std::filesystem::path(target).filename();
+  if (file_name.empty() || file_name == "." || file_name == "..") {
+    return nullptr;  // names a folder, or nothing at all
+  }
+  if (exists) {
+    // Refused if we could not write it in place: a read-only list stays
+    // refused, though a rename would get past it.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    ::close(fd);
+  }
+  std::string temporary;
+  const int fd = make_temporary(target, temporary);
+  if (fd < 0) {
+    // No temporary file can be made in that folder: written in place.
+    const int in_place =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (in_place < 0) return nullptr;
+    return std::make_unique<StreamFile>(in_place);
+  }
+  if (exists) {
+    // The new list keeps the old one's owner, where we may give it, and
+    // its permission bits; a list that cannot have them is written anyway.
+    if (info.st_uid != geteuid() || info.st_gid != getegid()) {
+      [[maybe_unused]] const int owned = fchown(fd, info.st_uid, info.st_gid);
+    }
+    [[maybe_unused]] const int moded = fchmod(fd, info.st_mode & 07777);
+  }
+  return std::make_unique<ReplacingFile>(fd, std::move(temporary), target);
+}
+
+}  // namespace morvane

@@ -1,0 +1,106 @@
+// The note list's file on Windows: a temporary file in text mode (every
+// line end stored as CR LF) moved over the name, or, for a device such as
+// NUL or a folder where no temporary file can be made, the file itself.
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "writer/output_file.h"
+#include "writer/pending_files.h"
+
+namespace morvane {
+namespace {
+
+class StdioFile : public OutputFile {
+ public:
+  // temporary empty: file is the note list itself.
+  StdioFile(std::FILE* file, std::string temporary, std::string target)
+      : file_(file),
+        temporary_(std::move(temporary)),
+        target_(std::move(target)),
+        pending_(temporary_.empty() ? -1 : remember_pending(temporary_.c_str())) {}
+  ~StdioFile() override { abandon(); }
+
+  bool append(std::string_view data) override {
+    return file_ != nullptr &&
+           std::fwrite(data.data(), 1, data.size(), file_) == data.size();
+  }
+  bool commit() override {
+    if (file_ == nullptr) return false;
+    const bool closed = std::fclose(std::exchange(file_, nullptr)) == 0;
+    if (temporary_.empty()) return closed;
+    if (!closed || !MoveFileExA(temporary_.c_str(), target_.c_str(),
+                                MOVEFILE_REPLACE_EXISTING)) {
+      remove_temporary();
+      return false;
+    }
+    forget_pending(std::exchange(pending_, -1));
+    return true;
+  }
+  void abandon() override {
+    if (file_ == nullptr) return;
+    std::fclose(std::exchange(file_, nullptr));
+    if (!temporary_.empty()) remove_temporary();
+  }
+
+ private:
+  void remove_temporary() {
+    std::remove(temporary_.c_str());
+    forget_pending(std::exchange(pending_, -1));
+  }
+
+  std::FILE* file_;
+  std::string temporary_;
+  std::string target_;
+  int pending_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
+  std::error_code error;
+  const auto status = std::filesystem::status(name, error);
+  const bool exists = std::filesystem::exists(status);
+  if (!exists || std::filesystem::is_regular_file(status)) {
+    if (exists) {
+      // Refused if it could not be written in place, as a read-only file.
+      std::FILE* probe = std::fopen(name.c_str(), "r+");
+      if (probe == nullptr) return nullptr;
+      std::fclose(probe);
+    }
+    const std::filesystem::path path = name;
+    for (int tries = 0; tries < 100; ++tries) {
+      const std::string temporary =
+          (path.parent_path() /
+           ("." + path.filename().string() + ".morvane-" +
+            std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(GetTickCount() + tries)))
+              .string();
+      // Created here, never an earlier file of the same name.
+      const int fd = _open(temporary.c_str(),
+                           _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT,
+                           _S_IREAD | _S_IWRITE);
+      std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "w");
+      if (file != nullptr) {
+        return std::make_unique<StdioFile>(file, temporary, name);
+      }
+      if (fd >= 0) {
+        _close(fd);
+        std::remove(temporary.c_str());
+        break;
+      }
+      if (!std::filesystem::exists(temporary, error)) break;
+    }
+  }
+  std::FILE* file = std::fopen(name.c_str(), "w");
+  if (file == nullptr) return nullptr;
+  return std::make_unique<StdioFile>(file, std::string(), name);
+}
+
+}  // namespace morvane

@@ -1,0 +1,29 @@
+// Temporary note lists not yet renamed over their names, kept where a
+// signal handler can find them.
+//
+// An interrupted run (Ctrl-C, SIGTERM, SIGHUP) must not leave its
+// temporary file beside the list: the handler that
+// remove_pending_files_on_signals installs removes every file still
+// pending, then ends the process by the same signal, so its status is the
+// usual one (130, 143, 129). Only SIGKILL or a power cut can leave one.
+// Safe to use from several threads at once.
+
+#ifndef MORVANE_WRITER_PENDING_FILES_H_
+#define MORVANE_WRITER_PENDING_FILES_H_
+
+namespace morvane {
+
+// Keeps path until forget_pending; returns its place, or -1 when every
+// place is taken (then a signal leaves that file behind).
+int remember_pending(const char* path);
+
+// Forgets the path kept at place (nothing for -1).
+void forget_pending(int place);
+
+// Installs the handler for SIGINT, SIGTERM and SIGHUP. For programs, not
+// libraries: a host such as Python keeps its own.
+void remove_pending_files_on_signals();
+
+}  // namespace morvane
+
+#endif  // MORVANE_WRITER_PENDING_FILES_H_
