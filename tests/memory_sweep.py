@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Runs morvane under ever larger address-space limits (ulimit -v) and
 requires at every step either a complete note list with status 0 or status 1
-with a message: never a crash, an abort or a silent failure. Then requires
+with a message and the earlier note list as it was, nothing beside it:
+never a crash, an abort, a silent failure or a damaged list. Then requires
 success where the scores' memory needs say it must come.
 
     memory_sweep.py MORVANE GENERATE_SCORE SMALL_SCORE WORK_DIR
@@ -13,9 +14,12 @@ import sys
 BANNER = "\n\t\t     Morvane v0.1 Sept 2004\n"
 
 
+EARLIER = b"an earlier list\n"
+
+
 def run(morvane, score, notes, limit_kb):
-    if os.path.exists(notes):
-        os.remove(notes)
+    with open(notes, "wb") as f:
+        f.write(EARLIER)
     limit = "ulimit -v %d; " % limit_kb if limit_kb else ""
     child = subprocess.run(["sh", "-c", limit + 'exec "$0" "$1" "$2"', morvane,
                             score, notes], capture_output=True)
@@ -54,6 +58,13 @@ def sweep(morvane, score, notes, first_kb, step_kb):
             said = out[len(BANNER):] if out.startswith(BANNER) else out
             if not (said.strip() or err.strip()):
                 sys.exit("%s: status 1 without a message" % where)
+            with open(notes, "rb") as f:
+                if f.read() != EARLIER:
+                    sys.exit("%s: a failed run changed the note list" % where)
+            left = [n for n in os.listdir(os.path.dirname(notes))
+                    if ".morvane-" in n]
+            if left:
+                sys.exit("%s: left %s behind" % (where, left))
             successes = 0
         else:
             sys.exit("%s: status %d, stdout %r, stderr %r" %

@@ -39,7 +39,8 @@ void print_help(RunState& state) {
       "      --version     show the version\n"
       "\n"
       "Names are used as typed; an option that names an existing file is a\n"
-      "file. The manual: man morvane\n");
+      "file. A failed or interrupted run leaves an earlier note list as it\n"
+      "was. The manual: man morvane\n");
 }
 
 void print_version(RunState& state) {
