@@ -67,6 +67,11 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   std::error_code error;
   const auto status = std::filesystem::status(name, error);
   const bool exists = std::filesystem::exists(status);
+  const std::filesystem::path file_name =
+      std::filesystem::path(name).filename();
+  if (file_name.empty() || file_name == "." || file_name == "..") {
+    return nullptr;  // names a folder, or nothing at all
+  }
   if (!exists || std::filesystem::is_regular_file(status)) {
     if (exists) {
       // Refused if it could not be written in place, as a read-only file.
