@@ -24,8 +24,9 @@ void settle_names(RunState& state, const std::vector<std::string>& args) {
   }
 }
 
-// Opening the note list empties it, so it must not be the score: compare
-// the files themselves, so that links and other spellings count too.
+// The note list replaces the file of its name, so it must not be the score:
+// compare the files themselves, so that links and other spellings count
+// too.
 bool is_same_file(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;
