@@ -231,6 +231,8 @@ def interrupt(work):
     check(status == -signal.SIGINT, "status after Ctrl-C %d" % status)
     check(time.monotonic() - sent < 2.0, "Ctrl-C took %.2f s" %
           (time.monotonic() - sent))
+    for folder in (big, os.path.join(work, "big_out")):
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def statuses():
