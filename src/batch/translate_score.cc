@@ -76,7 +76,12 @@ ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
   state.all_tracks = all_tracks;
   const FileMark before = FileMark::of(job.output);
   ScoreResult result;
-  const int status = run(state, {"morvane", job.score, job.output});
+  // run() reads a first argument -a or --all-tracks that names no file as
+  // the option: a missing score of that name must fail as a missing score.
+  const bool like_option = job.score == "-a" || job.score == "--all-tracks";
+  const int status =
+      run(state, {"morvane", like_option ? "./" + job.score : job.score,
+                  job.output});
   if (status != 0) {
     result.message = failure_message(out.str(), err.str());
     remove_what_failure_left(job.output, before);
