@@ -10,6 +10,7 @@ GROUP is one of identity, failures, resume, statuses (one CTest test each).
 import csv
 import io
 import os
+import pty
 import re
 import shutil
 import signal
@@ -33,11 +34,11 @@ def fresh(name):
     return path
 
 
-def batch(cwd, *args, **popen):
-    child = subprocess.run([BATCH] + list(args), cwd=cwd, capture_output=True,
-                           **popen)
-    return child.returncode, child.stdout.decode("latin-1"), child.stderr.decode(
-        "latin-1")
+def batch(cwd, *args, stderr=subprocess.PIPE, **popen):
+    child = subprocess.run([BATCH] + list(args), cwd=cwd, stdout=subprocess.PIPE,
+                           stderr=stderr, **popen)
+    return child.returncode, child.stdout.decode("latin-1"), (
+        child.stderr or b"").decode("latin-1")
 
 
 def single(cwd, score, all_tracks=False):
@@ -237,7 +238,8 @@ def interrupt(work):
 
 def statuses():
     """0 when all went well, 1 when a score failed, 2 for a usage error or
-    two scores that would write one note list (and then nothing is done)."""
+    two scores that would write one note list (and then nothing is done);
+    what the console shows on a terminal."""
     work = fresh("statuses")
     os.makedirs(os.path.join(work, "in"))
     os.makedirs(os.path.join(work, "other"))
@@ -270,6 +272,25 @@ def statuses():
         if want_status == 2:
             check(not os.path.exists(os.path.join(work, "out")),
                   "%r: output folder made" % args)
+    # The progress line is drawn on a terminal (and erased before the
+    # summary), never with --quiet nor into a pipe (above).
+    for quiet in (False, True):
+        leader, follower = pty.openpty()
+        status, _, _ = batch(work, *(["--quiet"] if quiet else []), "--force",
+                             "-o", "out", "in", stderr=follower)
+        os.close(follower)
+        shown = b""
+        while True:
+            try:
+                part = os.read(leader, 4096)
+            except OSError:  # the terminal's far end is closed: all read
+                break
+            if not part:
+                break
+            shown += part
+        os.close(leader)
+        check(status == 0 and (b"\r\x1b[K" in shown) != quiet and
+              b"1 translated" in shown, "on a terminal, quiet %s: %r" % (quiet, shown))
 
 
 GROUPS = {"identity": identity, "failures": failures_group, "resume": resume,
