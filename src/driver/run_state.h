@@ -240,6 +240,8 @@ struct RunState {
   bool all_tracks = false;
   // Note starts the reader passed over outside every named track.
   uint64_t passed_over_notes = 0;
+  // Instruments named so far (each a comment line of the note list).
+  uint64_t instruments = 0;
 
   int32_t division = 0;  // ticks per quarter note, from the header line
   EventTable table;

@@ -17,6 +17,7 @@ void report_name(RunState& state, ReaderFields& fields) {
   say(state, shown);
   state.output->write("// Instrument " + fields.name.first + " " +
                       fields.name.second + "\n");
+  ++state.instruments;
   fields.in_section = true;
   fields.track_named = true;
 }

@@ -1,0 +1,156 @@
+#include "batch/find_scores.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace morvane::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool starts_a_score(std::string_view first) {
+  return first.starts_with("MThd") || first.starts_with("MFile");
+}
+
+uint64_t size_of(const fs::path& path) {
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  return error ? 0 : static_cast<uint64_t>(size);
+}
+
+// Whether path is the output folder, which a search must not go into: the
+// note lists of an earlier batch there are no scores, and counting them as
+// passed over would only hide the real count.
+bool is_outdir(const fs::path& path, const fs::path& outdir) {
+  std::error_code error;
+  return fs::equivalent(path, outdir, error) && !error;
+}
+
+void add_file(ScoreSearch& search, const fs::path& path,
+              const fs::path& below, const fs::path& outdir) {
+  ScoreJob job;
+  job.score = path.string();
+  job.output = (outdir / below).string() + ".notes";
+  job.bytes = size_of(path);
+  search.jobs.push_back(std::move(job));
+}
+
+// A folder that cannot be listed stands for the scores it may hold: a
+// failure, so that it is seen.
+void cannot_search(ScoreSearch& search, const fs::path& folder,
+                   const std::error_code& error) {
+  ScoreJob job;
+  job.score = folder.string();
+  job.failure = "Can't search folder " + folder.string() + ": " +
+                error.message();
+  search.jobs.push_back(std::move(job));
+}
+
+void search_below(ScoreSearch& search, const fs::path& root,
+                  const fs::path& folder, const fs::path& outdir) {
+  std::error_code error;
+  fs::directory_iterator it(folder, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    const fs::directory_entry& entry = *it;
+    std::error_code type_error;
+    if (entry.is_directory(type_error)) {
+      // Links to folders are not followed: they may lead in circles.
+      if (!entry.is_symlink(type_error) && !is_outdir(entry.path(), outdir)) {
+        search_below(search, root, entry.path(), outdir);
+      }
+    } else if (entry.is_regular_file(type_error) ||
+               !entry.exists(type_error)) {
+      // A link to nothing is a score that cannot be read.
+      if (sniff_score(entry.path().string()) == ScoreKind::no_score) {
+        ++search.no_scores;
+      } else {
+        add_file(search, entry.path(), entry.path().lexically_relative(root),
+                 outdir);
+      }
+    } else {
+      ++search.no_scores;  // a pipe, a socket, a device
+    }
+  }
+  if (error) cannot_search(search, folder, error);
+}
+
+void search_folder(ScoreSearch& search, const fs::path& root,
+                   const fs::path& outdir) {
+  const std::size_t first = search.jobs.size();
+  search_below(search, root, root, outdir);
+  std::sort(search.jobs.begin() + static_cast<std::ptrdiff_t>(first),
+            search.jobs.end(), [](const ScoreJob& a, const ScoreJob& b) {
+              return a.score < b.score;
+            });
+}
+
+}  // namespace
+
+ScoreKind sniff_score(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ScoreKind::unreadable;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return ScoreKind::no_score;
+  }
+  char first[5];
+  std::size_t got = 0;
+  while (got < sizeof first) {
+    const ssize_t n = ::read(fd, first + got, sizeof first - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return ScoreKind::unreadable;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return starts_a_score(std::string_view(first, got)) ? ScoreKind::score
+                                                      : ScoreKind::no_score;
+}
+
+ScoreSearch find_scores(const std::vector<std::string>& inputs,
+                        const std::string& outdir) {
+  ScoreSearch search;
+  for (const std::string& input : inputs) {
+    const fs::path path(input);
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+      search_folder(search, path, outdir);
+      continue;
+    }
+    const std::size_t at = search.jobs.size();
+    add_file(search, path, path.filename(), outdir);
+    if (sniff_score(input) == ScoreKind::no_score) {
+      search.jobs[at].failure =
+          input + " is no score: it starts with neither MThd nor MFile";
+    }
+  }
+  return search;
+}
+
+std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs) {
+  std::unordered_map<std::string_view, const ScoreJob*> writer;
+  std::vector<std::string> lines;
+  for (const ScoreJob& job : jobs) {
+    if (!job.failure.empty()) continue;
+    auto [it, fresh] = writer.emplace(job.output, &job);
+    if (!fresh) {
+      lines.push_back(it->second->score + " and " + job.score +
+                      " would both write " + job.output);
+    }
+  }
+  return lines;
+}
+
+}  // namespace morvane::batch

@@ -1,0 +1,124 @@
+#include "batch/options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace morvane::batch {
+
+const char kUsage[] =
+    "Usage: morvane-batch [--all-tracks] [--jobs N] [--force] "
+    "[--report FILE] [--quiet] -o OUTDIR INPUT...\n";
+
+const char kHelp[] =
+    "Usage: morvane-batch [--all-tracks] [--jobs N] [--force] "
+    "[--report FILE] [--quiet] -o OUTDIR INPUT...\n"
+    "\n"
+    "Translates every score among the inputs (files, and folders searched\n"
+    "through) into OUTDIR/<its path below the folder>.notes, byte for byte\n"
+    "what morvane writes, several at once in one process. A file in a\n"
+    "folder is a score when it starts with MThd or MFile.\n"
+    "\n"
+    "  -o, --output OUTDIR  where the note lists go (folders made as needed)\n"
+    "  -a, --all-tracks     every track with notes is an instrument\n"
+    "  -j, --jobs N         translate N scores at once (default: the cores)\n"
+    "  -f, --force          translate even where the note list is newer\n"
+    "      --report FILE    one CSV row per score into FILE\n"
+    "  -q, --quiet          no progress line\n"
+    "  -h, --help           show this help\n"
+    "      --version        show the version\n"
+    "\n"
+    "Status: 0 when every score was translated or up to date, 1 when any\n"
+    "failed, 2 for a usage error. The manual: man morvane-batch\n";
+
+namespace {
+
+bool parse_jobs(std::string_view text, unsigned& jobs) {
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, jobs);
+  return error == std::errc() && stop == end && jobs >= 1;
+}
+
+ParsedArgs usage_error(std::string message) {
+  ParsedArgs parsed;
+  parsed.request = Request::usage_error;
+  parsed.error = std::move(message);
+  return parsed;
+}
+
+// The option's value: the rest of "--name=value", else the next word.
+bool take_value(const std::vector<std::string>& args, std::size_t& i,
+                std::string_view inline_value, bool has_inline,
+                std::string& value) {
+  if (has_inline) {
+    value = inline_value;
+    return true;
+  }
+  if (i + 1 >= args.size()) return false;
+  value = args[++i];
+  return true;
+}
+
+}  // namespace
+
+ParsedArgs parse_args(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  BatchOptions& o = parsed.options;
+  bool options_end = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (options_end || word.size() < 2 || word[0] != '-') {
+      o.inputs.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      options_end = true;
+      continue;
+    }
+    const std::size_t equals = word.find('=');
+    const bool has_inline = word.starts_with("--") && equals != word.npos;
+    const std::string name = has_inline ? word.substr(0, equals) : word;
+    const std::string_view inline_value =
+        has_inline ? std::string_view(word).substr(equals + 1) : "";
+    std::string value;
+    if (name == "-h" || name == "--help") {
+      parsed.request = Request::help;
+      return parsed;
+    } else if (name == "--version") {
+      parsed.request = Request::version;
+      return parsed;
+    } else if (name == "-a" || name == "--all-tracks") {
+      o.all_tracks = true;
+    } else if (name == "-f" || name == "--force") {
+      o.force = true;
+    } else if (name == "-q" || name == "--quiet") {
+      o.quiet = true;
+    } else if (name == "-o" || name == "--output" || name == "-j" ||
+               name == "--jobs" || name == "--report") {
+      if (!take_value(args, i, inline_value, has_inline, value)) {
+        return usage_error("option " + name + " needs a value");
+      }
+      if (name == "-j" || name == "--jobs") {
+        if (!parse_jobs(value, o.jobs)) {
+          return usage_error("--jobs needs a whole number from 1 on, not '" +
+                             value + "'");
+        }
+      } else if (name == "--report") {
+        o.report = value;
+      } else {
+        o.outdir = value;
+      }
+    } else {
+      return usage_error("unknown option " + word);
+    }
+    if (!has_inline) continue;
+    if (name == "-a" || name == "--all-tracks" || name == "-f" ||
+        name == "--force" || name == "-q" || name == "--quiet") {
+      return usage_error("option " + name + " takes no value");
+    }
+  }
+  if (o.outdir.empty()) return usage_error("no output folder (-o OUTDIR)");
+  if (o.inputs.empty()) return usage_error("no input named");
+  return parsed;
+}
+
+}  // namespace morvane::batch
