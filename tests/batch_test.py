@@ -214,12 +214,13 @@ def resume():
 
 def interrupt(work):
     """Ctrl-C in the middle of a large score ends the batch at once, by the
-    signal."""
+    signal, leaving whole note lists and no temporary file; run again, the
+    batch does the rest."""
     big = os.path.join(work, "big")
     os.makedirs(big)
     with open(os.path.join(big, "0.txt"), "wb") as f:
         subprocess.run([GENERATE, "1000000"], stdout=f, check=True)
-    for k in range(1, 40):  # links: names of their own, no room of their own
+    for k in range(1, 12):  # links: names of their own, no room of their own
         os.link(os.path.join(big, "0.txt"), os.path.join(big, "%d.txt" % k))
     child = subprocess.Popen([BATCH, "--jobs", "1", "-o", "big_out", "big"], cwd=work,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -232,6 +233,20 @@ def interrupt(work):
     check(status == -signal.SIGINT, "status after Ctrl-C %d" % status)
     check(time.monotonic() - sent < 2.0, "Ctrl-C took %.2f s" %
           (time.monotonic() - sent))
+    _, whole, _ = single(work, os.path.join("big", "0.txt"))
+    done = os.path.join(work, "big_out")
+    left = os.listdir(done) if os.path.isdir(done) else []
+    check(len(left) < 12, "Ctrl-C came after the batch was done")
+    check(not [n for n in left if ".morvane-" in n], "left behind: %s" % left)
+    for name in left:
+        check(read(os.path.join(done, name)) == whole, name + " after Ctrl-C")
+    status, _, err = batch(work, "--jobs", "1", "-o", "big_out", "big")
+    check(status == 0 and err.startswith("%d translated, %d up to date" % (
+        12 - len(left), len(left))), err)
+    names = sorted(os.listdir(done))
+    check(names == sorted("%d.txt.notes" % k for k in range(12)), str(names))
+    for name in names:
+        check(read(os.path.join(done, name)) == whole, name + " after resuming")
     for folder in (big, os.path.join(work, "big_out")):
         shutil.rmtree(folder, ignore_errors=True)
 

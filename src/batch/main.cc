@@ -1,11 +1,10 @@
 // The process entry of morvane-batch: reads the command line, finds the
 // scores, translates them on a pool of threads, and says how it went.
 //
-// Ctrl-C ends the process at once by the signal's default action, which is
-// what stops a batch promptly even in the middle of a large score; the note
-// lists in flight are left to the core, which replaces each one whole or
-// not at all. No handler is installed here, so none can stand in the way
-// of the one the core sets for that.
+// Ctrl-C, SIGTERM and SIGHUP stop a batch at once, even in the middle of a
+// large score: the handler removes the temporary files of the note lists
+// in flight and ends the process by the signal. Each list is replaced whole
+// or not at all, so the lists done stay and a run again does the rest.
 
 #include <algorithm>
 #include <csignal>
@@ -24,6 +23,7 @@
 #include "batch/report.h"
 #include "batch/summary.h"
 #include "batch/translate_score.h"
+#include "writer/pending_files.h"
 
 namespace morvane::batch {
 namespace {
@@ -100,6 +100,11 @@ int main(int argc, char** argv) {
   // the batch; a failed write is reported as any write failure is.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+#ifdef SIGXFSZ
+  // A file-size limit is a failed write of that score, not a kill.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+  morvane::remove_pending_files_on_signals();
   const ParsedArgs parsed =
       parse_args(std::vector<std::string>(argv, argv + argc));
   switch (parsed.request) {

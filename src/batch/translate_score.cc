@@ -6,8 +6,6 @@
 #include <system_error>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "driver/run.h"
 #include "driver/run_state.h"
 
@@ -22,40 +20,6 @@ bool up_to_date(const ScoreJob& job) {
   if (error) return false;
   const auto score_time = fs::last_write_time(job.score, error);
   return !error && output_time > score_time;
-}
-
-// What a file was before a run, to tell afterwards whether the run left
-// something there.
-struct FileMark {
-  bool exists = false;
-  struct stat info {};
-
-  static FileMark of(const std::string& path) {
-    FileMark mark;
-    mark.exists = ::stat(path.c_str(), &mark.info) == 0;
-    return mark;
-  }
-
-  bool same_as(const FileMark& other) const {
-    if (exists != other.exists) return false;
-    if (!exists) return true;
-    return info.st_dev == other.info.st_dev && info.st_ino == other.info.st_ino &&
-           info.st_size == other.info.st_size &&
-           info.st_mtim.tv_sec == other.info.st_mtim.tv_sec &&
-           info.st_mtim.tv_nsec == other.info.st_mtim.tv_nsec;
-  }
-};
-
-// A failed run must not leave a note list that looks up to date, or the
-// next batch would skip the score. Where the run replaces its note list
-// whole or not at all, a failure leaves the old one as it was, and so
-// untouched here; where it writes in place, what it left is removed.
-void remove_what_failure_left(const std::string& output, const FileMark& before) {
-  const FileMark after = FileMark::of(output);
-  if (after.exists && !after.same_as(before)) {
-    std::error_code error;
-    fs::remove(output, error);
-  }
 }
 
 uint64_t note_lines(const EventTable& table) {
@@ -74,7 +38,6 @@ ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
   // Set here rather than passed as --all-tracks: run() would take a file of
   // that name in the working folder for the score.
   state.all_tracks = all_tracks;
-  const FileMark before = FileMark::of(job.output);
   ScoreResult result;
   // run() reads a first argument -a or --all-tracks that names no file as
   // the option: a missing score of that name must fail as a missing score.
@@ -83,8 +46,9 @@ ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
       run(state, {"morvane", like_option ? "./" + job.score : job.score,
                   job.output});
   if (status != 0) {
+    // The run left the old note list as it was, or made none: a failed
+    // score never looks up to date.
     result.message = failure_message(out.str(), err.str());
-    remove_what_failure_left(job.output, before);
     return result;
   }
   result.outcome = Outcome::translated;
