@@ -79,6 +79,12 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
   const std::string name_b = bytes({0, 0xff, 3, 0});
   const std::string notes = bytes({0, 0x91, 60, 90, 0x60, 0x81, 60, 64,
                                    0, 0x91, 62, 80, 0x30, 62, 0});
+  // A drum track that lists its first beat before its name.
+  const std::string song = chunk("MTrk", bytes({0, 0xff, 3, 4, 'S', 'o', 'n',
+                                                'g'}) + kEnd);
+  const std::string kick = bytes({0, 0x99, 35, 80});
+  const std::string drums_name = bytes({0, 0xff, 3, 5, 'D', 'r', 'u', 'm', 's'});
+  const std::string kick_end = bytes({0x81, 0x70, 0x99, 35, 0});
   const struct {
     const char* what;
     std::string file;
@@ -115,6 +121,18 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
       {"damaged late: nothing of it is read",
        header(1, 2, 480) + chunk("MTrk", name_b + notes + kEnd) +
            chunk("MTrk", bytes({0, 0x90, 60}))},
+      {"a track's notes of time 0 before its name are its own",
+       header(1, 2, 480) + song +
+           chunk("MTrk", kick + drums_name + kick_end + kEnd)},
+      {"... unless a later time comes first",
+       header(1, 2, 480) + song +
+           chunk("MTrk", kick + bytes({0x78, 0x99, 38, 70}) + drums_name +
+                             kick_end + kEnd)},
+      {"... or the track's end, with other events between",
+       header(1, 3, 480) + song +
+           chunk("MTrk", kick + bytes({0, 0xc9, 5, 0, 0xf0, 1, 1, 0, 0x89, 35,
+                                       64}) + kEnd + drums_name + kick_end) +
+           chunk("MTrk", kick + bytes({0, 0xff, 1, 1, 'x'}) + kick)},
       {"six names: the console breaks the line after the fifth",
        header(1, 6, 480) + chunk("MTrk", name_a) + chunk("MTrk", name_a + kEnd) +
            chunk("MTrk", name_b + kEnd) + chunk("MTrk", name_a + kEnd) +
@@ -123,13 +141,17 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
   for (const auto& row : rows) {
     EXPECT_TRUE(reads_as_its_text(row.file)) << row.what;
   }
-  // The rows are what they say: the far time does fail in a section.
+  // The rows are what they say: the far time does fail in a section, and
+  // the first beat is the drum track's.
   const Translation far_in_section =
       translate_in_memory("song.mid", rows[5].file, "notes");
   EXPECT_EQ(far_in_section.status, 1);
   EXPECT_NE(far_in_section.err.find("Number out of range in line 17 "),
             std::string::npos)
       << far_in_section.err;
+  EXPECT_EQ(translate_in_memory("song.mid", rows[12].file, "notes").notes,
+            "// MORVANE file.\n// Instrument \"Drums\" \n"
+            "0.000 \t9\t35\t80\t0.500\n");
 }
 
 // A random, mostly whole MIDI file: tracks of notes (some left sounding),

@@ -23,19 +23,22 @@ struct ReadResult {
   int status = 0;
   std::vector<EventRecord> events;
   int32_t division = 0;
+  uint64_t passed_over_notes = 0;
   std::string out, err, notes;
 };
 
 // Runs the reader alone over score and keeps what it left behind. The
 // score is read from memory, line by line, or from_file: there the reader
 // takes runs of plain note lines straight from the file's buffer.
-ReadResult read_text(const std::string& score, bool from_file = false) {
+ReadResult read_text(const std::string& score, bool from_file = false,
+                     bool all_tracks = false) {
   TempDir dir;
   std::ostringstream out, err;
   std::istringstream keys;
   ReadResult result;
   {
     RunState state(out, err, keys);
+    state.all_tracks = all_tracks;
     // One thread: the scores are small, and the split read has tests of
     // its own.
     state.overlap.split_read_bytes = std::numeric_limits<std::size_t>::max();
@@ -56,6 +59,7 @@ ReadResult read_text(const std::string& score, bool from_file = false) {
       result.events.push_back(state.table.at(i));
     }
     result.division = state.division;
+    result.passed_over_notes = state.passed_over_notes;
   }
   result.out = out.str();
   result.err = err.str();
@@ -77,15 +81,28 @@ TEST(ReadScoreTest, WorkedExample) {
 }
 
 // Each row is the body of a score after "MFile 1 1 96" and the events the
-// reader takes from it.
+// reader takes from it; some rows also give the instrument lines and the
+// notes passed over, and some read with every track an instrument.
 TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
   struct Row {
     const char* what;
     std::string body;
     std::vector<EventRecord> events;
+    const char* instruments = nullptr;  // the note list's lines after its first
+    uint64_t passed_over = 0;
+    bool all_tracks = false;
   };
   const std::string name = "0 Meta TrkName X\n";
   const std::string long_tail(200, 'z');
+  // A track that lists its first note before its name, and one that has a
+  // later time before it.
+  const std::string song =
+      "MTrk\n0 Meta SeqName \"Song\"\n0 Meta TrkEnd\nTrkEnd\nMTrk\n"
+      "0 On ch=10 n=35 v=80\n";
+  const std::string drums =
+      "0 Meta TrkName \"Drums\"\n240 On ch=10 n=35 v=0\n240 Meta TrkEnd\n"
+      "TrkEnd\n";
+  const std::string drums_late = song + "120 On ch=10 n=38 v=70\n" + drums;
   const Row rows[] = {
       {"lines outside a named track are passed over",
        "MTrk\n0 On ch=1 n=60 v=90\n0 Meta TrkEnd\n", {}},
@@ -136,11 +153,37 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
        name + "1 On ch=256 n=300 v=2147483647\n2 On ch=255 n=255 v=255\n"
               "3 On ch=-2147483648 n=0 v=0\n",
        {{1, 256, 300, 2147483647}, {2, 255, 255, 255}, {3, INT32_MIN, 0, 0}}},
+      {"a track's notes of time 0 before its name are its own", song + drums,
+       {{0, 10, 35, 80}, {240, 10, 35, 0}}, "// Instrument \"Drums\" \n"},
+      {"... with every track an instrument too", song + drums,
+       {{0, 10, 35, 80}, {240, 10, 35, 0}}, "// Instrument \"Drums\" \n", 0,
+       true},
+      {"a later time before the name ends the wait", drums_late,
+       {{240, 10, 35, 0}}, "// Instrument \"Drums\" \n", 2},
+      {"... and every track names the track by its number", drums_late,
+       {{0, 10, 35, 80}, {120, 10, 38, 70}, {240, 10, 35, 0}},
+       "// Instrument Track 2\n// Instrument \"Drums\" \n", 0, true},
+      {"a waiting line carries fields as in file order; the lines between "
+       "are passed over",
+       name + "0 On ch=2 n=50 v=60\n0 Meta TrkEnd\nMTrk\n0 On ch=4 n=61\n"
+              "0 PrCh ch=9 p=1\n0 On ch=3\n" + name + "1 On\n",
+       {{0, 2, 50, 60}, {0, 4, 61, 60}, {0, 3, 61, 60}, {1, 3, 61, 60}}},
+      {"a track's end ends the wait", "MTrk\n0 On ch=1 n=1 v=1\nTrkEnd\n" + name,
+       {}, "// Instrument X \n", 1},
+      {"... so does the score's, with every track an instrument",
+       "MTrk\n0 Meta SeqName S\n0 On ch=1 n=1 v=1\n0 Meta SeqName T\n",
+       {{0, 1, 1, 1}}, "// Instrument S \n", 0, true},
   };
   for (const Row& row : rows) {
-    const ReadResult r = read_text("MFile 1 1 96\n" + row.body);
+    const ReadResult r =
+        read_text("MFile 1 1 96\n" + row.body, false, row.all_tracks);
     EXPECT_EQ(r.status, 0) << row.what;
     EXPECT_EQ(r.events, row.events) << row.what;
+    if (row.instruments != nullptr) {
+      EXPECT_EQ(r.notes, std::string("// MORVANE file.\n") + row.instruments)
+          << row.what;
+      EXPECT_EQ(r.passed_over_notes, row.passed_over) << row.what;
+    }
   }
 }
 
@@ -211,6 +254,10 @@ TEST(ReadScoreTest, HeaderAndNumberFailures) {
        1, "\nNumber out of range in line 5 of the MIDI text file.\n", 96},
       // Out of a section nothing is scanned, so nothing is out of range.
       {"MFile 1 1 96\n99999999999 On ch=1 n=2 v=3\n", 0, "", 96},
+      // A note line that waited for its track's name is read in its line.
+      {"MFile 1 1 96\nMTrk\n0 On ch=1 n=2 v=3\n0 On ch=1 n=2 v=3333333333\n"
+       "0 Meta TrkName X\n",
+       1, "\nNumber out of range in line 4 of the MIDI text file.\n", 96},
   };
   for (const Row& row : rows) {
     const ReadResult r = read_text(row.score);

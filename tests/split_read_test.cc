@@ -127,6 +127,20 @@ TEST(SplitReadTest, ALongLineAcrossTheMiddle) {
   EXPECT_TRUE(reads_alike(dir, even.substr(0, even.size() - 1)));
 }
 
+// Tracks whose first notes wait for their names, all in the second part:
+// the wait ends at the name, at a "TrkEnd" line, at a later time.
+TEST(SplitReadTest, NotesWaitingForTheirTrackNames) {
+  TempDir dir;
+  std::string score = "MFile 1 4 480\nMTrk\n0 Meta TrkName A B\n";
+  for (int k = 0; k < 200; ++k) score += std::to_string(k) + " On ch=1 n=60 v=9\n";
+  score +=
+      "200 Meta TrkEnd\nTrkEnd\nMTrk\n0 On ch=2 n=1 v=1\n0 PrCh ch=3 p=1\n"
+      "0 On ch=2 n=2\n0 Meta TrkName C\n1 On ch=2 n=1 v=0\n1 Meta TrkEnd\n"
+      "MTrk\n0 On ch=4 n=3 v=3\nTrkEnd\n0 Meta TrkName D\n0 Meta TrkEnd\n"
+      "MTrk\n0 On ch=5 n=4 v=4\n7 Meta Text x\n0 Meta TrkName E\n";
+  EXPECT_TRUE(reads_alike(dir, score));
+}
+
 // The first part takes 60% of a score of a million lines, less of a larger
 // one, and always leaves both parts a byte at least.
 TEST(SplitReadTest, WhereTheSplitFalls) {

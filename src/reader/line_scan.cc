@@ -32,6 +32,12 @@ bool plain_number(const char*& p, const char* end, int32_t& out) {
   return p != start;
 }
 
+// line is word, alone or before white space.
+bool is_word_line(std::string_view line, std::string_view word) {
+  return starts_with(line, word) &&
+         (line.size() == word.size() || is_white(line[word.size()]));
+}
+
 bool literal(const char*& p, const char* end, const char* text,
              std::size_t length) {
   if (static_cast<std::size_t>(end - p) < length ||
@@ -90,8 +96,10 @@ LineScan scan_line(std::string_view line) {
   return scan;
 }
 
-bool is_track_start(std::string_view line) {
-  return starts_with(line, "MTrk") && (line.size() == 4 || is_white(line[4]));
+bool is_track_start(std::string_view line) { return is_word_line(line, "MTrk"); }
+
+bool is_track_close(std::string_view line) {
+  return is_word_line(line, "TrkEnd");
 }
 
 }  // namespace morvane

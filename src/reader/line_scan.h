@@ -44,6 +44,10 @@ bool scan_plain_note(std::string_view line, LineScan& scan);
 // True for a line "MTrk" (a track's start), alone or before white space.
 bool is_track_start(std::string_view line);
 
+// True for a line "TrkEnd" (a track's last line), alone or before white
+// space.
+bool is_track_close(std::string_view line);
+
 }  // namespace morvane
 
 #endif  // MORVANE_READER_LINE_SCAN_H_

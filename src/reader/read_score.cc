@@ -27,6 +27,12 @@ bool next_line(RunState& state, std::string_view& line) {
 }
 
 
+// A note line as far as its own scan goes.
+bool is_note_line(const LineScan& scan) {
+  return scan.assigned >= 2 &&
+         (scan.kind == LineKind::note_on || scan.kind == LineKind::note_off);
+}
+
 // A line outside every section. With every track an instrument, the first
 // note line of a track without a name names it, by its sequence name or
 // else by its number, and opens its section; otherwise a note start here is
@@ -45,9 +51,7 @@ void read_outside_line(RunState& state, ReaderFields& fields, bool track_start,
     }
   }
   // The line's own fields: outside a section none are carried.
-  const bool note_line = scan.assigned >= 2 && (scan.kind == LineKind::note_on ||
-                                                scan.kind == LineKind::note_off);
-  if (state.all_tracks && !fields.track_named && note_line) {
+  if (state.all_tracks && !fields.track_named && is_note_line(scan)) {
     name_track_by_note(state, fields);
     return;
   }
@@ -110,15 +114,73 @@ void read_section_line(RunState& state, ReaderFields& fields,
   }
 }
 
-// A line that is not a name line, with its scan. A track named by its first
-// note line reads that line as an event.
-void read_scanned_line(RunState& state, ReaderFields& fields, bool track_start,
-                       std::string_view sequence_line, const LineScan& scan,
-                       uint64_t line_number) {
+// A line that is not a name line, with its scan, read where it stands. A
+// track named by its first note line reads that line as an event.
+void read_line_in_place(RunState& state, ReaderFields& fields,
+                        bool track_start, std::string_view sequence_line,
+                        const LineScan& scan, uint64_t line_number) {
   if (!fields.in_section) {
     read_outside_line(state, fields, track_start, sequence_line, scan);
   }
   if (fields.in_section) read_section_line(state, fields, scan, line_number);
+}
+
+// Ends a track's wait. Right after its name line, which opened a section,
+// the note lines it held are the named track's, read as if they stood
+// there, and its other lines stay passed over. Else every line it held is
+// read as it would have been had none waited.
+void end_wait(RunState& state, ReaderFields& fields) {
+  const bool named = fields.in_section;
+  fields.track_waits = false;
+  for (const HeldLine& held : fields.held) {
+    if (named && !is_note_line(held.scan)) continue;
+    read_line_in_place(state, fields, false, std::string_view(), held.scan,
+                       held.line_number);
+  }
+  fields.held.clear();
+}
+
+// While a track waits for its name: holds the line, and returns true, when
+// it is a note line of time 0, or when with every track an instrument a
+// held note line would have opened a section for it already; ends the wait
+// when the line ends the track or has another time (one out of range too).
+bool held_for_name(RunState& state, ReaderFields& fields, bool track_start,
+                   bool track_close, const LineScan& scan,
+                   uint64_t line_number) {
+  if (!fields.track_waits) return false;
+  const bool other_time =
+      scan.assigned == 0 ? scan.overflow : scan.time_ticks != 0;
+  if (track_start || track_close || scan.kind == LineKind::track_end ||
+      other_time) {
+    end_wait(state, fields);
+    return false;
+  }
+  // A line with no field of its own changes nothing, in a section or out.
+  const bool held = is_note_line(scan) || (state.all_tracks &&
+                                           !fields.held.empty() &&
+                                           scan.assigned > 0);
+  if (held) fields.held.push_back(HeldLine{scan, line_number});
+  return held;
+}
+
+// A name line: the note lines its track listed before it are its own.
+void read_name(RunState& state, ReaderFields& fields, std::string_view line) {
+  read_name_line(state, fields, line);
+  end_wait(state, fields);
+}
+
+// A line that is not a name line, with its scan. track_start and
+// track_close: the line is "MTrk", "TrkEnd".
+void read_scanned_line(RunState& state, ReaderFields& fields, bool track_start,
+                       bool track_close, std::string_view sequence_line,
+                       const LineScan& scan, uint64_t line_number) {
+  if (held_for_name(state, fields, track_start, track_close, scan,
+                    line_number)) {
+    return;
+  }
+  read_line_in_place(state, fields, track_start, sequence_line, scan,
+                     line_number);
+  if (track_start && !fields.in_section) fields.track_waits = true;
 }
 
 // line: as the source holds it.
@@ -126,23 +188,20 @@ void read_line(RunState& state, ReaderFields& fields, std::string_view line,
                uint64_t line_number) {
   LineScan plain;
   if (scan_plain_note(line, plain)) {
-    read_scanned_line(state, fields, false, std::string_view(), plain,
+    read_scanned_line(state, fields, false, false, std::string_view(), plain,
                       line_number);
     return;
   }
   // A line is what comes before its first NUL byte, as in a C string.
   line = up_to_nul(line);
   if (is_name_line(fields, line)) {
-    read_name_line(state, fields, line);
+    read_name(state, fields, line);
     return;
   }
-  const LineScan scan = scan_line(line);
-  const bool outside = !fields.in_section;
-  read_scanned_line(state, fields, outside && is_track_start(line),
-                    outside && starts_with(line, kSequenceMarker)
-                        ? line
-                        : std::string_view(),
-                    scan, line_number);
+  read_scanned_line(
+      state, fields, is_track_start(line), is_track_close(line),
+      starts_with(line, kSequenceMarker) ? line : std::string_view(),
+      scan_line(line), line_number);
 }
 
 // A plain note line read in a section: the event, and the working fields
@@ -199,21 +258,21 @@ void read_tail(RunState& state, ReaderFields& fields, const ScoreTail& tail,
         continue;
       }
       if (t.form != TailLine::Form::other) {
-        read_scanned_line(state, fields, false, std::string_view(), t.scan(),
-                          line_number);
+        read_scanned_line(state, fields, false, false, std::string_view(),
+                          t.scan(), line_number);
         continue;
       }
       const TailOther& other =
           tail.others()[static_cast<std::size_t>(t.time_ticks)];
       if (other.name_line) {
-        read_name_line(state, fields, tail.texts()[text++]);
+        read_name(state, fields, tail.texts()[text++]);
         continue;
       }
       const std::string_view sequence_line =
           other.sequence_line ? std::string_view(tail.texts()[text++])
                               : std::string_view();
-      read_scanned_line(state, fields, other.track_start, sequence_line,
-                        other.scan, line_number);
+      read_scanned_line(state, fields, other.track_start, other.track_close,
+                        sequence_line, other.scan, line_number);
     }
   }
 }
@@ -271,6 +330,7 @@ void read_score(RunState& state) {
   state.output->write("// MORVANE file.\n");
 
   read_lines(state, fields);
+  end_wait(state, fields);  // the score ended first
   say(state, "\nNumber of lines in array " +
                  std::to_string(state.table.events()) + "\n");
 }

@@ -6,7 +6,9 @@
 // note list) and opens a track section. In a section, the note lines (kind
 // word On or Off) are the events, an Off line always a note's end, until a
 // "Meta TrkEnd" line closes it; other lines only set the fields that later
-// lines may leave out. Lines outside sections are passed over.
+// lines may leave out. Lines outside sections are passed over, but for a
+// track's note lines of time 0 listed before its name line: they wait for
+// the name, and are read right after it (track_sections.h, track_waits).
 
 #ifndef MORVANE_READER_READ_SCORE_H_
 #define MORVANE_READER_READ_SCORE_H_

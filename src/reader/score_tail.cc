@@ -151,6 +151,7 @@ void ScoreTail::scan() noexcept {
       } else {
         other.scan = scan_line(line);
         other.track_start = is_track_start(line);
+        other.track_close = is_track_close(line);
         other.sequence_line = starts_with(line, kSequenceMarker);
         if (other.sequence_line) texts_.emplace_back(line);
       }

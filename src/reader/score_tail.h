@@ -37,6 +37,7 @@ struct TailOther {
   LineScan scan;
   bool name_line = false;    // read as a name line; text() holds it
   bool track_start = false;  // "MTrk"
+  bool track_close = false;  // "TrkEnd"
   bool sequence_line = false;  // starts "0 Meta SeqName"; text() holds it
 };
 

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "driver/run_state.h"
+#include "reader/line_scan.h"
 #include "reader/scanner.h"
 
 namespace morvane {
@@ -17,6 +19,13 @@ inline constexpr std::string_view kNameMarker = "0 Meta TrkName";
 // A converter writes the name of a file's first track as a sequence name,
 // and a format 0 file has no other track.
 inline constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
+
+// A line held back while its track waits for its name, with its number in
+// the file.
+struct HeldLine {
+  LineScan scan;
+  uint64_t line_number = 0;
+};
 
 // The reader's working fields. They are not reset between lines: a field
 // that a line does not supply keeps the value of the last line that did.
@@ -31,6 +40,14 @@ struct ReaderFields {
   bool track_named = false;      // it has had a name line, or took one
   bool track_has_sequence_name = false;
   NameFields sequence_name;      // its 0 Meta SeqName words
+  // A track with no section yet, in which no line of a time other than 0
+  // has come: converters may list a track's notes of time 0 before its
+  // name, and they are the named track's own. Its note lines of time 0
+  // wait, held, for its name line, which makes them its section's events;
+  // when the track ends or another time comes first, they are read as they
+  // would have been had none waited.
+  bool track_waits = false;
+  std::vector<HeldLine> held;  // the text reader's, in file order
 };
 
 inline bool starts_with(std::string_view line, std::string_view marker) {

@@ -11,7 +11,9 @@ closes every sounding note of its channel and key begun at an earlier tick
 or, when there is none, those begun before it at its own tick. Times pass
 through single precision as morvane's time ordering passes them. The
 instrument tracks are those named at tick 0 (in a format 0 file, by its
-sequence name), each from its name on; with --all-tracks, every track.
+sequence name), each from its name on and with the notes of tick 0 it lists
+before its name (not those before an end of track); with --all-tracks, every
+track.
 Exits 1 and says which file and note differ.
 """
 import decimal
@@ -55,15 +57,22 @@ def instrument_events(midi, all_tracks):
     for index, track in enumerate(midi.tracks):
         tick = 0
         named = all_tracks
+        waiting = []  # notes of tick 0 before the name; None once too late
         for position, message in enumerate(track):
             tick += message.time
+            if tick > 0 or message.type == "end_of_track":
+                waiting = None
             if (not named and message.type == "track_name" and tick == 0 and
                     (index > 0 or midi.type == 0)):
                 named = True
+                events.extend(waiting or [])
                 continue
-            if named and message.type in ("note_on", "note_off"):
-                events.append((ticks_through_single(tick), index, position,
-                               message))
+            if message.type in ("note_on", "note_off"):
+                event = (ticks_through_single(tick), index, position, message)
+                if named:
+                    events.append(event)
+                elif waiting is not None:
+                    waiting.append(event)
     events.sort(key=lambda e: e[:3])
     return events
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/console.h"
 #include "reader/event_table.h"
@@ -64,19 +65,94 @@ class EventReader : public MidiEvents {
 
   void track_begin(bool first) override {
     ++line_;
+    end_wait();
     first_track_ = first;
     if (!fields_.in_section && state_.all_tracks) {
       start_unnamed_track(fields_);
     }
+    fields_.track_waits = !fields_.in_section;
   }
 
-  void track_end() override { ++line_; }
+  void track_end() override {
+    ++line_;
+    end_wait();
+  }
 
   void channel(uint64_t time, unsigned status, unsigned first,
                unsigned second) override {
     ++line_;
+    if (fields_.track_waits) {
+      if (time != 0) {
+        end_wait();
+      } else if (is_note(status)) {
+        held_.push_back(HeldNote{status, first, second});
+        return;
+      }
+    }
+    read_channel(time, status, first, second);
+  }
+
+  void meta(uint64_t time, unsigned type, std::string_view data) override {
+    ++line_;
+    const bool sequence_name = type == kTrackName && first_track_;
+    if (time == 0 && type == kTrackName &&
+        (!first_track_ || fields_.sequence_names_track)) {
+      read_name_line(state_, fields_, line_text(type, data));
+      end_wait();
+      return;
+    }
+    if (fields_.track_waits) {
+      if (time != 0 || type == kEndOfTrack) {
+        end_wait();
+      } else if (!held_.empty()) {
+        // The first held note would have opened a section, where this
+        // line changes nothing (keeps no sequence name).
+        return;
+      }
+    }
+    if (!fields_.in_section) {
+      if (state_.all_tracks && !fields_.track_named && time == 0 &&
+          sequence_name) {
+        keep_sequence_name(fields_, line_text(type, data));
+      }
+      return;
+    }
+    if (time > kLargestTime) number_out_of_range(state_, line_);
+    if (type == kEndOfTrack) fields_.in_section = false;
+  }
+
+  void sysex(uint64_t time, std::string_view) override { other_line(time); }
+  void escape(uint64_t time, std::string_view) override { other_line(time); }
+
+  // The score has ended.
+  void finish() { end_wait(); }
+
+ private:
+  // A note of time 0 held while its track waits for its name.
+  struct HeldNote {
+    unsigned status, first, second;
+  };
+
+  static bool is_note(unsigned status) {
+    return status >> 4 == kNoteOn || status >> 4 == kNoteOff;
+  }
+
+  // Ends a track's wait: its held notes are read where it ends, after its
+  // name line in the named track's section, or else as they would have
+  // been had none waited.
+  void end_wait() {
+    fields_.track_waits = false;
+    for (const HeldNote& note : held_) {
+      read_channel(0, note.status, note.first, note.second);
+    }
+    held_.clear();
+  }
+
+  // A channel line, read where it stands.
+  void read_channel(uint64_t time, unsigned status, unsigned first,
+                    unsigned second) {
     const unsigned kind = status >> 4;
-    const bool note_line = kind == kNoteOn || kind == kNoteOff;
+    const bool note_line = is_note(status);
     if (!fields_.in_section) {
       // A time out of range stops the line's own scan before its kind word.
       const bool scanned = time <= kLargestTime;
@@ -99,32 +175,11 @@ class EventReader : public MidiEvents {
                                          : 0});
   }
 
-  void meta(uint64_t time, unsigned type, std::string_view data) override {
-    ++line_;
-    const bool sequence_name = type == kTrackName && first_track_;
-    if (time == 0 && type == kTrackName &&
-        (!first_track_ || fields_.sequence_names_track)) {
-      read_name_line(state_, fields_, line_text(type, data));
-      return;
-    }
-    if (!fields_.in_section) {
-      if (state_.all_tracks && !fields_.track_named && time == 0 &&
-          sequence_name) {
-        keep_sequence_name(fields_, line_text(type, data));
-      }
-      return;
-    }
-    if (time > kLargestTime) number_out_of_range(state_, line_);
-    if (type == kEndOfTrack) fields_.in_section = false;
-  }
-
-  void sysex(uint64_t time, std::string_view) override { other_line(time); }
-  void escape(uint64_t time, std::string_view) override { other_line(time); }
-
- private:
   // A line that is neither a note nor a name nor an end.
   void other_line(uint64_t time) {
     ++line_;
+    // At time 0 it would change nothing, held or not.
+    if (fields_.track_waits && time != 0) end_wait();
     if (fields_.in_section && time > kLargestTime) {
       number_out_of_range(state_, line_);
     }
@@ -139,6 +194,7 @@ class EventReader : public MidiEvents {
 
   RunState& state_;
   ReaderFields fields_;
+  std::vector<HeldNote> held_;
   uint64_t line_ = 1;  // the header's
   bool first_track_ = false;
 };
@@ -161,6 +217,7 @@ void read_midi_score(RunState& state, const std::string& name,
   EventReader reader(state, survey.format_ == 0);
   // Whole, as the survey found: this pass meets no damage.
   decode_midi_file(bytes, reader, error);
+  reader.finish();
   say(state, "\nNumber of lines in array " +
                  std::to_string(state.table.events()) + "\n");
 }
