@@ -236,7 +236,7 @@ RollLayout lay_out(const NoteList& list) {
   layout.high_key = std::min(layout.high_key, layout.low_key + kMostRows - 1);
   layout.length_beats = length;
   // A short piece gets room to read each note; a long one stays within a
-  // few screens, at four pixels a beat at least.
+  // few screens, at four pixels a beat at least up to 4,000 beats.
   const double beats = std::max(4.0, std::ceil(length));
   layout.beat_px = beats <= 25 ? 64 : std::max(4.0, std::floor(1600 / beats));
   // A piece of many thousand beats is squeezed into a width a browser
