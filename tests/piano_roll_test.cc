@@ -1,5 +1,7 @@
 #include "roll/piano_roll.h"
 
+#include <algorithm>
+#include <chrono>
 #include <regex>
 #include <string>
 #include <vector>
@@ -101,6 +103,58 @@ TEST(PianoRollTest, SummaryAndMerging) {
   EXPECT_LT(summary.drawn, summary.notes / 2);
   EXPECT_NE(describe(summary).find("merged: 100001 notes drawn as "),
             std::string::npos);
+}
+
+// However long or wide a hand-made list, the picture stays small and quick
+// (its grid and labels are spaced by pixels in a bounded width), numbers a
+// roll cannot place are refused, and the summary's keys are the notes'.
+TEST(PianoRollTest, BoundedPictureOfAnyList) {
+  struct Row {
+    const char* what;
+    std::string notes;
+    std::string refused;  // the reason, or "" when drawn
+    std::string keys;     // the summary's line of keys
+  };
+  const Row rows[] = {
+      {"a note 20,000,000 beats in",
+       "0.000 \t0\t60\t90\t1.000\n20000000.000 \t0\t64\t90\t1.000\n", "",
+       "keys: 60 (C4) to 64 (E4)"},
+      {"starts and durations near the largest double",
+       "1e300 \t0\t60\t90\t1.000\n-1e308 \t1\t62\t90\t1e308\n"
+       "1e308 \t2\t61\t90\t1e308\n",
+       "", "keys: 60 (C4) to 62 (D4)"},
+      {"keys far apart, beyond MIDI's",
+       "0.000 \t0\t200\t90\t1.000\n0.000 \t0\t9000000000000000000\t90\t1.000\n",
+       "", "keys: 200 (G#15) to 9000000000000000000 (C749999999999999999)"},
+      {"the lowest key", "0.000 \t0\t0\t90\t1.000\n", "",
+       "keys: 0 (C-1) to 0 (C-1)"},
+      {"the highest key", "0.000 \t0\t127\t90\t1.000\n", "",
+       "keys: 127 (G9) to 127 (G9)"},
+      {"an infinite start", "0.000 \t0\t60\t90\t1.000\ninf \t0\t60\t90\t1.000\n",
+       "a number that is not finite", ""},
+      {"a duration that is not a number", "0.000 \t0\t60\t90\t-nan\n",
+       "a number that is not finite", ""},
+  };
+  for (const Row& row : rows) {
+    NoteList list;
+    NoteListError error;
+    const bool parsed = parse_note_list(kHead + row.notes, list, error);
+    EXPECT_EQ(parsed ? "" : error.reason, row.refused) << row.what;
+    if (!parsed) {
+      EXPECT_EQ(error.line, 2u + std::count(row.notes.begin(), row.notes.end(),
+                                            '\n')) << row.what;
+      continue;
+    }
+    RollSummary summary;
+    const auto started = std::chrono::steady_clock::now();
+    const std::string svg = draw_piano_roll(list, summary);
+    const std::chrono::duration<double> took =
+        std::chrono::steady_clock::now() - started;
+    EXPECT_LT(svg.size(), 200000u) << row.what;
+    EXPECT_LT(took.count(), 0.25) << row.what;
+    EXPECT_NE(describe(summary).find("\n" + row.keys + "\n"), std::string::npos)
+        << row.what << "\n" << describe(summary);
+  }
 }
 
 TEST(PianoRollTest, BadLinesAreRefusedWithTheirNumber) {

@@ -2,7 +2,8 @@
 """Drives the web page in headless Chromium and checks it against the
 command: the console, the note list (shown and downloaded, byte for byte)
 and the piano roll of each score, a damaged file's message, the
---all-tracks box, the keyboard and a phone-sized window.
+--all-tracks box and its hint, a failure the translator does not catch,
+the keyboard, a phone-sized window and a request that finds nothing.
 
     web_in_browser.py SOURCE_DIR MORVANE MORVANE_ROLL CORPUS WORK_DIR [PNG]
 
@@ -104,6 +105,10 @@ class Page:
                 'drop', {dataTransfer: carried, bubbles: true, cancelable: true}));
             """, data, os.path.basename(path)))
 
+    def state(self):
+        return self.driver.execute_script(
+            "return document.getElementById('state').textContent")
+
     def shown(self):
         d = self.driver
         return {
@@ -153,10 +158,21 @@ def compare(page, expected, label):
     check(shown["summary"] == expected["summary"], label + ": summary")
 
 
+# Paths the page asked for and the server did not have (a favicon, say).
+missing = []
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def log_request(self, code="-", size="-"):
+        if str(code) == "404":
+            missing.append(self.path)
+
+    def log_message(self, *args):
+        pass
+
+
 def serve(site):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler,
-                                directory=site)
-    handler.log_message = lambda *args: None
+    handler = functools.partial(Handler, directory=site)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
@@ -238,6 +254,20 @@ def main():
             page.choose(score)
             compare(page, expected, os.path.basename(score))
 
+        # A score whose notes are all in a track without a name: the hint
+        # names the box on the page, not the command's option.
+        nameless = os.path.join(work, "nameless.txt")
+        with open(nameless, "w") as f:
+            f.write("MFile 1 2 480\nMTrk\n0 Tempo 500000\n0 Meta TrkEnd\n"
+                    "TrkEnd\nMTrk\n0 On ch=1 n=70 v=80\n480 On ch=1 n=70 v=0\n"
+                    "480 Meta TrkEnd\nTrkEnd\n")
+        page.choose(nameless)
+        said = page.state()
+        check(page.shown()["status"] == 0 and "No note was kept" in said and
+              "\u201cKeep every track with notes\u201d" in said and
+              "--all-tracks" not in said,
+              "no note kept: the hint names the box: " + said)
+
         # Dropped on the page, as a chosen file is.
         unnamed = os.path.join(corpus, "unnamed_tracks.mid")
         page.drop(unnamed)
@@ -282,6 +312,19 @@ def main():
               expected["rects"])
         check(shown["summary"] == expected["summary"], "big.txt: summary")
 
+        # A failure the translator lets out, as WebAssembly that runs out of
+        # memory aborts, is told; the page is not left on "Reading...".
+        driver.execute_script("""
+            window.kept = Module.translateScore;
+            Module.translateScore = function () {
+                throw new WebAssembly.RuntimeError('Aborted(OOM)'); };""")
+        page.choose(latin1)
+        shown = page.shown()
+        check(page.state() == "latin1.txt could not be translated: "
+              "out of memory." and shown["hidden"] and shown["status"] == 1,
+              "an escaped failure is told: " + page.state())
+        driver.execute_script("Module.translateScore = window.kept;")
+
         page.choose(os.path.join(corpus, "chords.mid"))
         if screenshot:
             driver.save_screenshot(screenshot)
@@ -294,6 +337,13 @@ def main():
         check(wide[0] <= wide[1], "phone width: page %d px in a %d px window"
               % tuple(wide))
         driver.save_screenshot(os.path.join(work, "phone.png"))
+        # At 400 px the box's label wraps between words, not inside
+        # "(--all-tracks)".
+        driver.set_window_size(400, 844)
+        pieces = driver.execute_script("""return document.querySelector(
+            'label[for="all-tracks"] code').getClientRects().length""")
+        check(pieces == 1, "400 px: --all-tracks on one line (%d)" % pieces)
+        check(missing == [], "every request found: %s" % missing)
     finally:
         driver.quit()
         server.shutdown()

@@ -3,7 +3,8 @@
 //
 // From JavaScript:
 //   const r = Module.translateScore("song.mid", bytes, false);
-//   r.status, r.console (bytes), r.notes (bytes), r.svg, r.summary
+//   r.status, r.console (bytes), r.notes (bytes), r.notesKept,
+//   r.passedOver, r.svg, r.summary
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -65,11 +66,20 @@ val translate_score(const std::string& score_name, const std::string& bytes,
   result.set("console", byte_array(t.out + t.err));
   result.set("notesName", notes_name);
   if (t.status != 0) return result;
+  result.set("passedOver", static_cast<double>(t.passed_over_notes));
 
   result.set("notes", byte_array(t.notes));
-  morvane::NoteList list;
-  morvane::NoteListError error;
-  if (morvane::parse_note_list(t.notes, list, error)) {
+  // The roll is extra: a failure there, memory included, is told in its
+  // place and leaves the note list shown.
+  try {
+    morvane::NoteList list;
+    morvane::NoteListError error;
+    if (!morvane::parse_note_list(t.notes, list, error)) {
+      result.set("summary", "no piano roll: line " + std::to_string(error.line) +
+                                ": " + error.reason + "\n");
+      return result;
+    }
+    result.set("notesKept", static_cast<double>(list.notes.size()));
     morvane::RollSummary summary = morvane::summarize(list);
     if (summary.drawn <= kMostMarks) {
       result.set("svg", morvane::draw_piano_roll(list, summary));
@@ -80,9 +90,8 @@ val translate_score(const std::string& score_name, const std::string& bytes,
                                      "morvane-roll draws it as a file.");
     }
     result.set("summary", morvane::describe(summary));
-  } else {
-    result.set("summary", "no piano roll: line " + std::to_string(error.line) +
-                              ": " + error.reason + "\n");
+  } catch (const std::bad_alloc&) {
+    result.set("summary", std::string("no piano roll: out of memory\n"));
   }
   return result;
 }

@@ -45,9 +45,23 @@ function morvanePageReady() {
     stateLine.classList.toggle('failed', failed);
   }
 
-  function translate() {
-    if (score === null) return;
-    const r = Module.translateScore(score.name, score.bytes, allTracks.checked);
+  // What the page says of a translated score: a hint where notes of tracks
+  // without a name were passed over, naming the box that keeps them.
+  function translatedMessage(r) {
+    let message = score.name + ' translated.';
+    if (r.passedOver > 0) {
+      message += (r.notesKept === 0 ? ' No note was kept: ' : ' ') +
+          r.passedOver.toLocaleString('en') +
+          (r.passedOver === 1 ? ' note is' : ' notes are') +
+          ' in tracks without a name; tick \u201cKeep every track with' +
+          ' notes\u201d to keep them.';
+    } else if (r.notesKept === 0) {
+      message += ' It has no notes.';
+    }
+    return message;
+  }
+
+  function showResult(r) {
     consoleBox.textContent = morvaneText(r.console);
     if (downloadUrl !== null) URL.revokeObjectURL(downloadUrl);
     downloadUrl = null;
@@ -82,17 +96,44 @@ function morvanePageReady() {
       }
       summary.textContent = r.summary;
       result.hidden = false;
-      show(score.name + ' translated.', false);
+      show(translatedMessage(r), false);
     } else {
-      result.hidden = true;
-      noteList.value = '';
-      download.removeAttribute('href');
-      roll.innerHTML = '';
-      summary.textContent = '';
+      clearResult();
       show(score.name + ' could not be translated: see the console.', true);
     }
+  }
+
+  function clearResult() {
+    result.hidden = true;
+    noteList.value = '';
+    download.removeAttribute('href');
+    roll.innerHTML = '';
+    summary.textContent = '';
+  }
+
+  // A failure the translator does not catch (memory that runs out in the
+  // glue, an abort) arrives as an exception: it is told, never left
+  // behind "Reading...".
+  function failureText(e) {
+    const text = e instanceof Error ? e.message : String(e);
+    return /memory|OOM|allocation/i.test(text) ? 'out of memory' : text;
+  }
+
+  function translate() {
+    if (score === null) return;
+    let status = 1;
+    try {
+      const r = Module.translateScore(score.name, score.bytes, allTracks.checked);
+      status = r.status;
+      showResult(r);
+    } catch (e) {
+      clearResult();
+      consoleBox.textContent = '';
+      show(score.name + ' could not be translated: ' + failureText(e) + '.',
+           true);
+    }
     document.body.dataset.runs = String(++runs);
-    document.body.dataset.status = String(r.status);
+    document.body.dataset.status = String(status);
   }
 
   function take(file) {

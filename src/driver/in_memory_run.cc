@@ -42,6 +42,7 @@ Translation translate_source(const std::string& score_name,
     result.notes = std::move(run.notes);
     result.out = run.out.str();
     result.err = run.err.str();
+    result.passed_over_notes = run.state.passed_over_notes;
   }
   return result;
 }

@@ -9,6 +9,7 @@
 #ifndef MORVANE_DRIVER_IN_MEMORY_RUN_H_
 #define MORVANE_DRIVER_IN_MEMORY_RUN_H_
 
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -39,6 +40,7 @@ struct InMemoryRun {
 struct Translation {
   int status = -1;
   std::string out, err, notes;
+  uint64_t passed_over_notes = 0;  // notes of tracks without a name
 };
 
 struct TranslationOptions {

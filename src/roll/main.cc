@@ -1,6 +1,7 @@
 // morvane-roll: draws a note list as an SVG piano roll.
 //
 //   morvane-roll notes.txt roll.svg
+//   morvane-roll --help | --version
 
 #include <cstdio>
 #include <fstream>
@@ -15,9 +16,34 @@
 
 namespace {
 
+constexpr const char* kUsage = "Usage: morvane-roll notes.txt roll.svg\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Draws a note list, as morvane writes it, as an SVG piano roll: time in\n"
+    "beats from left to right, keys from low to high, a rectangle per note\n"
+    "coloured by channel. Prints a summary of the notes on standard output.\n"
+    "\n"
+    "  -h, --help     show this help\n"
+    "      --version  show the version\n"
+    "\n"
+    "The manual: man morvane-roll\n";
+
 int roll(int argc, char** argv) {
+  // A single argument cannot be a run, so it is an option or a mistake.
+  if (argc == 2) {
+    const std::string option = argv[1];
+    if (option == "--help" || option == "-h") {
+      std::cout << kUsage << kHelp;
+      return 0;
+    }
+    if (option == "--version") {
+      std::cout << "morvane-roll " MORVANE_VERSION "\n";
+      return 0;
+    }
+  }
   if (argc != 3) {
-    std::cerr << "Usage: morvane-roll notes.txt roll.svg\n";
+    std::cerr << kUsage;
     return 1;
   }
   const std::string in_name = argv[1], out_name = argv[2];

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -36,25 +37,42 @@ bool read_number(const char* begin, const char* end, double& value,
   return errno != ERANGE && stop != begin;
 }
 
-// Takes a number and the blanks after it from the front of field.
+// What is wrong with a note line, if anything.
+enum class Fault { kNone, kNotNumber, kNotFinite };
+
+bool finite(int64_t) { return true; }
+bool finite(double value) { return std::isfinite(value); }
+
+// Takes a number and the blanks after it from the front of field; a fault
+// where there is no number, or one that is infinite or not a number
+// ("inf", "nan"): strtod reads those, and a piano roll cannot place them.
 template <typename Number>
-bool take(std::string_view& rest, Number& value) {
+Fault take(std::string_view& rest, Number& value) {
   const char* begin = rest.data();
   const char* end = rest.data() + rest.size();
   if (begin != end && *begin == '+') ++begin;
   const char* stop = nullptr;
-  if (!read_number(begin, end, value, stop)) return false;
+  if (!read_number(begin, end, value, stop)) return Fault::kNotNumber;
+  if (!finite(value)) return Fault::kNotFinite;
   rest.remove_prefix(static_cast<std::size_t>(stop - rest.data()));
   while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
-  return true;
+  return Fault::kNone;
 }
 
 // A note line: its fields are separated by tabs (and the start by a blank
 // and a tab); blanks are taken loosely.
-bool parse_note(std::string_view line, ListedNote& note) {
-  return take(line, note.start_beats) && take(line, note.channel) &&
-         take(line, note.key) && take(line, note.velocity) &&
-         take(line, note.duration_beats) && line.empty();
+Fault parse_note(std::string_view line, ListedNote& note) {
+  Fault fault = Fault::kNone;
+  const auto next = [&](auto& value) {
+    if (fault == Fault::kNone) fault = take(line, value);
+  };
+  next(note.start_beats);
+  next(note.channel);
+  next(note.key);
+  next(note.velocity);
+  next(note.duration_beats);
+  if (fault == Fault::kNone && !line.empty()) fault = Fault::kNotNumber;
+  return fault;
 }
 
 }  // namespace
@@ -77,12 +95,14 @@ bool parse_note_list(std::string_view text, NoteList& list,
     }
     if (line.empty()) continue;
     ListedNote note;
-    if (!parse_note(line, note)) {
+    const Fault fault = parse_note(line, note);
+    if (fault != Fault::kNone) {
       error.line = number;
       // Five fields make a note line; then one of them is no number.
       const auto tabs = std::count(line.begin(), line.end(), '\t');
-      error.reason = tabs == 4 ? "a number that does not parse"
-                               : "not a note line or a comment";
+      error.reason = tabs != 4                    ? "not a note line or a comment"
+                     : fault == Fault::kNotFinite ? "a number that is not finite"
+                                                  : "a number that does not parse";
       return false;
     }
     list.notes.push_back(note);

@@ -35,7 +35,8 @@ struct NoteListError {
 };
 
 // Parses text as a note list into list; false, with error set, when a line
-// is neither a comment nor a note line, or a number does not parse.
+// is neither a comment nor a note line, or a number does not parse or is
+// not finite.
 bool parse_note_list(std::string_view text, NoteList& list,
                      NoteListError& error);
 

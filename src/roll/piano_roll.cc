@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -26,9 +27,12 @@ bool is_black(int64_t key) {
   return pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
 }
 
+// Room for any double in fixed notation: the largest has 309 digits.
+constexpr std::size_t kNumberRoom = 320;
+
 // A number with at most two decimals, without trailing zeros.
 void put(std::string& out, double value) {
-  char text[64];
+  char text[kNumberRoom];
   int n = std::snprintf(text, sizeof text, "%.2f", value);
   while (n > 0 && text[n - 1] == '0') --n;
   if (n > 0 && text[n - 1] == '.') --n;
@@ -37,7 +41,7 @@ void put(std::string& out, double value) {
 }
 
 void put3(std::string& out, double value) {
-  char text[64];
+  char text[kNumberRoom];
   const int n = std::snprintf(text, sizeof text, "%.3f", value);
   out.append(text, static_cast<std::size_t>(n));
 }
@@ -77,10 +81,22 @@ void put_text(std::string& out, std::string_view text) {
 
 bool drawn(const ListedNote& note) { return note.velocity >= 0; }
 
-constexpr double kMaxMergedWidth = 16000;
+// The widest picture of beats: wider than a browser draws well, and grid
+// lines and labels are spaced by pixels, so this bounds their number.
+constexpr double kMaxWidth = 16000;
 
+// The rows of keys drawn at most: all 128 of MIDI; a list of keys beyond
+// them (which only a hand-made list has) is cut there.
+constexpr int64_t kMostRows = 132;
+
+// Keys this far from 0 are taken as this far, so that the rows about them
+// and the distances between them are sums that cannot overflow.
+constexpr int64_t kFarKey = std::numeric_limits<int64_t>::max() / 4;
+
+// Finite even where start and duration are both near the largest double.
 double end_of(const ListedNote& note) {
-  return note.start_beats + std::max(0.0, note.duration_beats);
+  return std::min(note.start_beats + std::max(0.0, note.duration_beats),
+                  std::numeric_limits<double>::max());
 }
 
 // A mark on the roll: one note, or the notes of one channel and key that
@@ -121,10 +137,15 @@ std::vector<Mark> marks_of(const NoteList& list, const RollLayout& layout) {
 
 void put_mark(std::string& out, const Mark& mark, const RollLayout& layout) {
   const ListedNote& note = *mark.first;
-  const double width =
-      std::max(RollLayout::kMinMark, (mark.end - mark.start) * layout.beat_px);
+  // The picture is at most kMaxWidth wide: a note that starts or ends far
+  // outside it (a hand-made list's 1e300) is cut well outside it, so that
+  // its numbers stay short.
+  constexpr double kFar = 1e6;
+  const double left = std::clamp(layout.x(mark.start), -kFar, kFar);
+  const double right = std::clamp(layout.x(mark.end), -kFar, kFar);
+  const double width = std::max(RollLayout::kMinMark, right - left);
   out += "<rect class=\"note\" x=\"";
-  put(out, layout.x(mark.start));
+  put(out, left);
   out += "\" y=\"";
   put(out, layout.y(note.key) + 0.5);
   out += "\" width=\"";
@@ -188,7 +209,8 @@ std::string key_name(int64_t key) {
   static const char* const kNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
                                          "F#", "G",  "G#", "A",  "A#", "B"};
   const int64_t pitch = ((key % 12) + 12) % 12;
-  const int64_t octave = (key - pitch) / 12 - 1;
+  // Rounded down, without the subtraction that overflows at the lowest key.
+  const int64_t octave = key / 12 - (key % 12 < 0 ? 1 : 0) - 1;
   return kNames[pitch] + std::to_string(octave);
 }
 
@@ -203,22 +225,23 @@ RollLayout lay_out(const NoteList& list) {
     length = std::max(length, end_of(note));
   }
   if (low > high) low = high = 60;  // nothing to draw: a few keys round C4
+  low = std::clamp(low, -kFarKey, kFarKey);
+  high = std::clamp(high, -kFarKey, kFarKey);
   layout.low_key = std::max<int64_t>(0, low - 2);
   layout.high_key = std::min<int64_t>(127, high + 2);
   if (layout.low_key > layout.high_key) {  // keys outside 0 .. 127
     layout.low_key = low - 2;
     layout.high_key = high + 2;
   }
+  layout.high_key = std::min(layout.high_key, layout.low_key + kMostRows - 1);
   layout.length_beats = length;
   // A short piece gets room to read each note; a long one stays within a
-  // few screens, at four pixels a beat at least.
+  // few screens, at four pixels a beat at least up to 4,000 beats.
   const double beats = std::max(4.0, std::ceil(length));
   layout.beat_px = beats <= 25 ? 64 : std::max(4.0, std::floor(1600 / beats));
-  // So many notes are drawn in merged marks: a picture of many thousand
-  // beats is then squeezed into a width a browser still draws.
-  if (list.notes.size() > kMergeAbove) {
-    layout.beat_px = std::min(layout.beat_px, kMaxMergedWidth / beats);
-  }
+  // A piece of many thousand beats is squeezed into a width a browser
+  // still draws.
+  layout.beat_px = std::min(layout.beat_px, kMaxWidth / beats);
   return layout;
 }
 
@@ -230,15 +253,17 @@ std::set<int64_t> sum_up(const NoteList& list, const RollLayout& layout,
   std::set<int64_t> channels;
   summary = RollSummary{};
   summary.notes = list.notes.size();
-  summary.low_key = layout.low_key + 2;
-  summary.high_key = layout.high_key - 2;
   summary.length_beats = layout.length_beats;
+  summary.low_key = std::numeric_limits<int64_t>::max();
+  summary.high_key = std::numeric_limits<int64_t>::min();
   for (const ListedNote& note : list.notes) {
     if (!drawn(note)) {
       ++summary.negative_velocity;
       continue;
     }
     channels.insert(note.channel);
+    summary.low_key = std::min(summary.low_key, note.key);
+    summary.high_key = std::max(summary.high_key, note.key);
     if (note.duration_beats <= 0) ++summary.no_length;
   }
   if (channels.empty()) summary.low_key = summary.high_key = 0;
@@ -309,18 +334,24 @@ std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
     }
   }
   // A line every beat where beats are apart enough to see, a stronger one
-  // every 4; labels every 4 beats, or every 8, 16 ... where they would
-  // crowd.
-  double label_every = 4;
+  // every 4 beats, or every 8, 16 ... where those would crowd; labels
+  // likewise, further apart. Spaced by pixels in a picture of bounded
+  // width, they are a bounded number however long the piece.
+  double bar_every = 4;
+  while (bar_every * layout.beat_px < 8) bar_every *= 2;
+  double label_every = bar_every;
   while (label_every * layout.beat_px < 32) label_every *= 2;
-  for (double beat = 0; beat <= beats; ++beat) {
-    const bool bar = std::fmod(beat, 4) == 0;
-    if (!bar && layout.beat_px < 6) continue;
+  const double step = layout.beat_px >= 6 ? 1 : bar_every;
+  const double lines = std::floor(beats / step);
+  for (double line = 0; line <= lines; ++line) {
+    const double beat = line * step;
+    const bool bar = std::fmod(beat, bar_every) == 0;
     put_line(out, layout.x(beat), RollLayout::kTop, layout.x(beat), bottom,
              bar ? "#999" : "#ddd");
     if (std::fmod(beat, label_every) == 0) {
-      put_label(out, layout.x(beat), RollLayout::kTop - 6, "middle",
-                std::to_string(static_cast<int64_t>(beat)));
+      char label[32];
+      std::snprintf(label, sizeof label, "%.15g", beat);
+      put_label(out, layout.x(beat), RollLayout::kTop - 6, "middle", label);
     }
   }
   for (const Mark& mark : marks) put_mark(out, mark, layout);

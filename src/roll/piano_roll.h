@@ -5,9 +5,11 @@
 // keeps a short piece wide and a long one within reach. Each note is a
 // <rect class="note"> with a <title> that tells the note, coloured by
 // channel, more opaque the louder it is. Above kMergeAbove notes, the
-// picture is at most 16,000 pixels of beats wide, and notes of one channel
-// and key that start in the same pixel column are drawn as one mark, so
-// that the file stays small.
+// picture's notes of one channel and key that start in the same pixel
+// column are drawn as one mark, so that the file stays small. The picture is
+// at most 16,000 pixels of beats wide and 132 keys high, with grid lines and
+// labels spaced by pixels: its size and the time to draw it grow with the
+// number of notes alone.
 
 #ifndef MORVANE_ROLL_PIANO_ROLL_H_
 #define MORVANE_ROLL_PIANO_ROLL_H_
@@ -36,7 +38,8 @@ struct RollLayout {
 
   double x(double beats) const { return kLeft + beats * beat_px; }
   double y(int64_t key) const {
-    return kTop + static_cast<double>(high_key - key) * kRow;
+    return kTop +
+           (static_cast<double>(high_key) - static_cast<double>(key)) * kRow;
   }
 };
 
@@ -44,7 +47,7 @@ struct RollSummary {
   std::size_t notes = 0;  // note lines
   std::size_t drawn = 0;  // marks drawn
   std::string channels;   // those used, as "0 1 9"
-  int64_t low_key = 0, high_key = 0;
+  int64_t low_key = 0, high_key = 0;  // of the notes drawn
   double length_beats = 0;
   std::size_t no_length = 0;
   std::size_t negative_velocity = 0;  // not drawn: their times are ticks
