@@ -6,12 +6,12 @@
 #include <exception>
 #include <future>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
+#include "base/second_thread.h"
 #include "driver/allocation.h"
 #include "driver/console.h"
 #include "writer/note_list_file.h"
@@ -115,18 +115,6 @@ class Tail {
   std::exception_ptr failure_;
 };
 
-// Starts body on a thread of its own; a thread that cannot be had is
-// returned not joinable, and the caller does the work itself.
-template <typename Body>
-std::thread start_thread(RunState& state, Body body) {
-  if (made_to_fail(state, FailPoint::second_thread)) return std::thread();
-  try {
-    return std::thread(body);
-  } catch (const std::system_error&) {
-    return std::thread();
-  }
-}
-
 // Should this thread leave early (by an exception), tells the second one
 // that everything has settled, so that it cannot wait for ever, and joins
 // it.
@@ -154,12 +142,7 @@ void sort_pair_and_write(RunState& state) {
   const OverlapShape& shape = state.overlap;
   assert(shape.block_events >= 1);
   assert((shape.settle_step & (shape.settle_step - 1)) == 0);
-  if (state.table.events() < std::max<std::size_t>(shape.min_events, 2)) {
-    sort_by_time(state);
-    compute_durations(state);
-    write_note_list(state);
-    return;
-  }
+  assert(state.table.events() >= 2);
   // Nothing is settled yet. The order and then the durations are allocated
   // before the sort starts, as the stages in turn allocate them.
   SettledFrom settled(state.table.count());
@@ -171,11 +154,11 @@ void sort_pair_and_write(RunState& state) {
   SubtreesLeft subtrees;
   std::promise<void> its_subtrees_built;
   std::future<void> other_subtrees = its_subtrees_built.get_future();
-  std::thread second = start_thread(state, [&] {
+  std::thread second = start_second_thread([&] {
     sort.build_subtrees_left(subtrees);
     its_subtrees_built.set_value();
     tail.run();
-  });
+  }, made_to_fail(state, FailPoint::second_thread));
   JoinOnExit join_on_exit(second, settled);
   sort.build_subtrees_left(subtrees);
   if (second.joinable()) other_subtrees.wait();

@@ -18,10 +18,10 @@
 namespace morvane {
 
 
-// Sorts, pairs and writes the note lines, as the three stages in turn
-// would, messages and failures included. When the second thread cannot be
-// started, does the work on the calling thread.
-// The shape is state.overlap.
+// Sorts, pairs and writes the note lines of at least two events, as the
+// three stages in turn would, messages and failures included, in the shape
+// state.overlap gives. When no second thread can be had, does the work on
+// the calling thread.
 void sort_pair_and_write(RunState& state);
 
 }  // namespace morvane

@@ -1,16 +1,20 @@
 #include "driver/run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <new>
 #include <stdexcept>
 
+#include "analysis/compute_durations.h"
 #include "analysis/overlapped_stages.h"
+#include "analysis/sort_by_time.h"
 #include "driver/banner.h"
 #include "driver/console.h"
 #include "driver/open_files.h"
 #include "reader/read_score.h"
 #include "writer/note_list_file.h"
+#include "writer/write_note_list.h"
 
 namespace morvane {
 namespace {
@@ -29,7 +33,16 @@ void translate(RunState& state, const std::vector<std::string>& args) {
 
 void translate_open_files(RunState& state) {
   read_score(state);
-  sort_pair_and_write(state);
+  // From some 65,536 events on, a second thread pairs the notes and formats
+  // their lines while the first sorts; below that a thread costs more than
+  // it saves.
+  if (state.table.events() >= std::max<std::size_t>(state.overlap.min_events, 2)) {
+    sort_pair_and_write(state);
+  } else {
+    sort_by_time(state);
+    compute_durations(state);
+    write_note_list(state);
+  }
   if (!state.output->close()) {
     fail(state, "\n Can't write score output " + state.output_name + "\n");
   }
