@@ -13,9 +13,9 @@
 #include <pybind11/pybind11.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "file_errors.h"
 #include "score_run.h"
@@ -128,12 +128,14 @@ PyTranslation translation(ScoreRun&& run) {
   t.division = run.division;
   t.passed_over = run.passed_over;
   t.note_count = run.rows.size();
-  py::array_t<NoteRow> notes(static_cast<py::ssize_t>(run.rows.size()));
-  if (!run.rows.empty()) {
-    std::memcpy(notes.mutable_data(), run.rows.data(),
-                run.rows.size() * sizeof(NoteRow));
-  }
-  t.notes = std::move(notes);
+  // The array takes the rows' memory as it is, rather than a copy: the
+  // capsule frees it with the array.
+  auto* rows = new std::vector<NoteRow>(std::move(run.rows));
+  py::capsule owner(rows, [](void* p) {
+    delete static_cast<std::vector<NoteRow>*>(p);
+  });
+  t.notes = py::array_t<NoteRow>(static_cast<py::ssize_t>(rows->size()),
+                                 rows->data(), owner);
   return t;
 }
 

@@ -82,7 +82,13 @@ std::optional<std::string> read_back(const std::string& name) {
 }  // namespace
 
 std::vector<NoteRow> note_rows(const RunState& state) {
+  // Counted first: growing the rows as they come costs more than the pass.
+  std::size_t lines = 0;
+  for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
+    lines += state.table.at(slot).velocity != 0;
+  }
   std::vector<NoteRow> rows;
+  rows.reserve(lines);
   const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = 1; i < state.table.count(); ++i) {
     const EventRecord r = sorted_event(state, i);
