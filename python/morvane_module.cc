@@ -266,13 +266,20 @@ PYBIND11_MODULE(morvane, m) {
   m.attr("ScoreError") = py::reinterpret_steal<py::object>(score_error);
 
   py::class_<PyTranslation>(m, "Translation", kTranslationDoc)
-      .def_readonly("note_list", &PyTranslation::note_list)
-      .def_readonly("console", &PyTranslation::console)
-      .def_readonly("instruments", &PyTranslation::instruments)
-      .def_readonly("division", &PyTranslation::division)
-      .def_readonly("passed_over", &PyTranslation::passed_over)
-      .def_readonly("notes", &PyTranslation::notes)
-      .def("__len__", [](const PyTranslation& t) { return t.note_count; })
+      .def_readonly("note_list", &PyTranslation::note_list,
+                    "bytes: the note list, as the command writes it")
+      .def_readonly("console", &PyTranslation::console,
+                    "str: what the command prints, banner included")
+      .def_readonly("instruments", &PyTranslation::instruments,
+                    "list of str: the instruments' names, in order")
+      .def_readonly("division", &PyTranslation::division,
+                    "int: ticks per quarter note (beat)")
+      .def_readonly("passed_over", &PyTranslation::passed_over,
+                    "int: note starts left out, outside named tracks")
+      .def_readonly("notes", &PyTranslation::notes,
+                    "numpy structured array: a row per note line")
+      .def("__len__", [](const PyTranslation& t) { return t.note_count; },
+           "The number of note lines.")
       .def("__repr__", [](const PyTranslation& t) {
         return "<morvane.Translation: " + std::to_string(t.note_count) +
                " notes, " + std::to_string(py::len(t.instruments)) +

@@ -22,11 +22,14 @@ def test_same_as_command(score, all_tracks, tmp_path, monkeypatch):
                                                 tmp_path / "command",
                                                 all_tracks)
     monkeypatch.chdir(tmp_path / "module")
-    # The three ways in: a path as str, the bytes, a pathlib path written
-    # through the command's own run.
+    # The ways in: a path as str, the bytes, and both written to a file
+    # through the command's own run (the pathlib path last: its list is
+    # the one compared with the command's file).
     calls = [
         lambda: morvane.translate(str(score), all_tracks=all_tracks),
         lambda: morvane.translate(score.read_bytes(), all_tracks=all_tracks),
+        lambda: morvane.write_note_list(score.read_bytes(), LIST,
+                                        all_tracks=all_tracks),
         lambda: morvane.write_note_list(score, LIST, all_tracks=all_tracks),
     ]
     if status != 0:  # a score the command refuses (an SMPTE division)
@@ -73,6 +76,8 @@ def test_fields_keep_unrounded_numbers():
                                    "velocity")
     assert [t.notes.dtype[f] for f in ("start", "key", "velocity")] == [
         np.float64, np.int32, np.int32]
+    # No regular file to read the list back from.
+    assert morvane.write_note_list(THIRDS, os.devnull).note_list is None
 
 
 MIDI_HEADER = b"MThd\x00\x00\x00\x06\x00\x01\x00\x01\x01\xe0"
