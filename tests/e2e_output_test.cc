@@ -121,8 +121,9 @@ TEST(EndToEndOutput, AnInterruptedRunLeavesTheOldList) {
       int status = 0;
       waitpid(child, &status, 0);
       if (fifo >= 0) close(fifo);
-      const std::string where =
-          std::to_string(sig) + " after " + std::to_string(delay_ms) + " ms";
+      const std::string where = std::to_string(sig) + " after " +
+                                std::to_string(delay_ms) + " ms, status " +
+                                std::to_string(status);
       const std::string notes = read_file(dir.path("notes.txt"));
       if (WIFSIGNALED(status)) {
         EXPECT_EQ(WTERMSIG(status), sig) << where;

@@ -53,7 +53,7 @@ ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
   }
   result.outcome = Outcome::translated;
   result.notes = note_lines(state.table);
-  result.instruments = state.instruments;
+  result.instruments = state.instruments.size();
   result.passed_over = state.passed_over_notes;
   return result;
 }

@@ -39,6 +39,7 @@ Translation translate_source(const std::string& score_name,
     run.state.input = std::move(input);
     result.status =
         run_guarded(run.state, [&] { translate_open_files(run.state); });
+    if (options.after_run) options.after_run(run.state, result.status);
     result.notes = std::move(run.notes);
     result.out = run.out.str();
     result.err = run.err.str();

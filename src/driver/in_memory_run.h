@@ -10,6 +10,7 @@
 #define MORVANE_DRIVER_IN_MEMORY_RUN_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -46,6 +47,10 @@ struct Translation {
 struct TranslationOptions {
   bool all_tracks = false;
   OverlapShape overlap;
+  // Called with the run state and the run's status once the run has ended,
+  // before the state is freed: the Python module reads the notes' unrounded
+  // starts and durations from the arrays the stages left there.
+  std::function<void(const RunState&, int status)> after_run;
 };
 
 // The whole translation, banner first, of the score bytes named

@@ -36,7 +36,7 @@ bool is_same_file(const std::string& a, const std::string& b) {
 
 void open_files(RunState& state, const std::vector<std::string>& args) {
   settle_names(state, args);
-  state.input = open_score(state.input_name);
+  if (state.input == nullptr) state.input = open_score(state.input_name);
   if (state.input == nullptr) {
     fail(state, "\n Can't open " + state.input_name + " as input score\n");
   }

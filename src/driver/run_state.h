@@ -240,8 +240,9 @@ struct RunState {
   bool all_tracks = false;
   // Note starts the reader passed over outside every named track.
   uint64_t passed_over_notes = 0;
-  // Instruments named so far (each a comment line of the note list).
-  uint64_t instruments = 0;
+  // The instruments' names in the order the score names them, as the note
+  // list's header gives them: kept for callers that want them as a list.
+  std::vector<std::string> instruments;
 
   int32_t division = 0;  // ticks per quarter note, from the header line
   EventTable table;

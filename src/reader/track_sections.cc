@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "driver/console.h"
 #include "writer/note_list_file.h"
@@ -12,12 +13,10 @@ namespace {
 // Names an instrument by fields.name and opens its section.
 void report_name(RunState& state, ReaderFields& fields) {
   ++fields.names_seen;
-  std::string shown = fields.name.first + " " + fields.name.second;
-  if (fields.names_seen % 5 == 0) shown += "\n\t";
-  say(state, shown);
-  state.output->write("// Instrument " + fields.name.first + " " +
-                      fields.name.second + "\n");
-  ++state.instruments;
+  std::string name = fields.name.first + " " + fields.name.second;
+  say(state, fields.names_seen % 5 == 0 ? name + "\n\t" : name);
+  state.output->write("// Instrument " + name + "\n");
+  state.instruments.push_back(std::move(name));
   fields.in_section = true;
   fields.track_named = true;
 }

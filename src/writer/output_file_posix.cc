@@ -65,11 +65,13 @@ class StreamFile : public OutputFile {
 // A temporary file beside the note list, renamed over it at the end.
 class ReplacingFile : public OutputFile {
  public:
-  ReplacingFile(int fd, std::string temporary, std::string target)
+  // pending: where the temporary file is remembered (remember_pending).
+  ReplacingFile(int fd, std::string temporary, std::string target,
+                int pending)
       : fd_(fd),
         temporary_(std::move(temporary)),
         target_(std::move(target)),
-        pending_(remember_pending(temporary_.c_str())) {}
+        pending_(pending) {}
   ~ReplacingFile() override { abandon(); }
 
   bool append(std::string_view data) override {
@@ -143,17 +145,25 @@ std::string random_suffix() {
 }
 
 // Creates `.NAME.morvane-XXXXXX` beside target, with the mode a new file
-// gets (0666 less the umask). Returns the descriptor, or -1.
-int make_temporary(const std::string& target, std::string& temporary) {
+// gets (0666 less the umask), and remembers it at pending. Returns the
+// descriptor, or -1.
+int make_temporary(const std::string& target, std::string& temporary,
+                   int& pending) {
   const std::filesystem::path path = target;
   std::string base = path.filename().string();
   if (base.size() > 200) base.resize(200);  // room for the rest of the name
   for (int tries = 0; tries < 100; ++tries) {
     temporary = (path.parent_path() /
                  ("." + base + ".morvane-" + random_suffix())).string();
+    // Remembered before it exists, so that a signal between the two cannot
+    // leave it behind.
+    pending = remember_pending(temporary.c_str());
     const int fd = ::open(temporary.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    const int error = errno;
+    forget_pending(std::exchange(pending, -1));
+    if (error != EEXIST) return -1;
   }
   return -1;
 }
@@ -203,7 +213,8 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
     ::close(fd);
   }
   std::string temporary;
-  const int fd = make_temporary(target, temporary);
+  int pending = -1;
+  const int fd = make_temporary(target, temporary, pending);
   if (fd < 0) {
     // No temporary file can be made in that folder: written in place.
     const int in_place =
@@ -219,7 +230,8 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
     }
     [[maybe_unused]] const int moded = fchmod(fd, info.st_mode & 07777);
   }
-  return std::make_unique<ReplacingFile>(fd, std::move(temporary), target);
+  return std::make_unique<ReplacingFile>(fd, std::move(temporary), target,
+                                         pending);
 }
 
 }  // namespace morvane

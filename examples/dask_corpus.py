@@ -1,0 +1,98 @@
+#!/usr/bin/python3
+"""Translates every score of a folder on a Dask cluster.
+
+    examples/dask_corpus.py FOLDER OUTDIR [--scheduler ADDRESS]
+
+A file below FOLDER is a score when its first bytes are MThd (a standard
+MIDI file, whatever its name) or MFile (a MIDI text file); other files are
+passed over. Each score's note list is written to OUTDIR/<its path below
+FOLDER>.notes, byte for byte what `morvane SCORE OUT` writes, by
+morvane.write_note_list on a worker of the cluster. Without --scheduler the
+cluster is a LocalCluster of one worker per core of this machine; with it,
+any running cluster's scheduler (dask-scheduler), whose workers
+(dask-worker) can import morvane and see FOLDER and OUTDIR at the same
+paths. Prints a summary: files, notes, and each failure with its message.
+Exits 1 when a score failed.
+"""
+
+import argparse
+import os
+import pathlib
+import sys
+
+import dask.bag
+from dask.distributed import Client, LocalCluster
+
+SCORE_STARTS = (b"MThd", b"MFile")
+
+
+def is_score(path):
+    """Whether the file at path begins as a score does."""
+    with open(path, "rb") as file:
+        return file.read(5).startswith(SCORE_STARTS)
+
+
+def scores_below(folder):
+    """Every score below folder, in the order of their paths."""
+    return sorted(str(p) for p in pathlib.Path(folder).rglob("*")
+                  if p.is_file() and is_score(p))
+
+
+def translate(score, folder, outdir):
+    """Writes score's note list below outdir; runs on a worker.
+
+    Returns (score's path below folder, notes, failure message or None)."""
+    import morvane  # on the worker: the client need not have it
+
+    below = os.path.relpath(score, folder)
+    out = pathlib.Path(outdir, below + ".notes")
+    out.parent.mkdir(parents=True, exist_ok=True)
+    try:
+        return below, len(morvane.write_note_list(score, out)), None
+    except morvane.ScoreError as error:
+        return below, 0, str(error)
+    except OSError as error:
+        return below, 0, "%s: %s" % (error.strerror, error.filename)
+
+
+def translate_all(folder, outdir, client):
+    """The outcome of every score below folder, translated on client's
+    cluster, in the order of their paths."""
+    scores = scores_below(folder)
+    if not scores:
+        return []
+    bag = dask.bag.from_sequence(scores, npartitions=min(len(scores), 256))
+    return bag.map(translate, folder, outdir).compute(scheduler=client.get)
+
+
+def summary(outcomes):
+    """The lines the run ends with."""
+    failures = [(score, message) for score, _, message in outcomes if message]
+    lines = ["%d files, %d notes, %d failures" % (
+        len(outcomes), sum(notes for _, notes, _ in outcomes), len(failures))]
+    lines += ["  %s: %s" % failure for failure in failures]
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(
+        description="Translates every score of FOLDER on a Dask cluster.")
+    parser.add_argument("folder")
+    parser.add_argument("outdir")
+    parser.add_argument("--scheduler", metavar="ADDRESS",
+                        help="a running cluster's scheduler "
+                             "(default: a LocalCluster of this machine's cores)")
+    args = parser.parse_args()
+    if args.scheduler:
+        with Client(args.scheduler) as client:
+            outcomes = translate_all(args.folder, args.outdir, client)
+    else:
+        with LocalCluster(n_workers=os.cpu_count(), threads_per_worker=1) as cluster, \
+                Client(cluster) as client:
+            outcomes = translate_all(args.folder, args.outdir, client)
+    print("\n".join(summary(outcomes)))
+    return 1 if any(message for _, _, message in outcomes) else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,41 @@
+"""Scores to Corvanthelumbra note lists, as the morvane command makes them."""
+
+import os
+from typing import Union
+
+import numpy as np
+import numpy.typing as npt
+
+# A path names a score file; bytes hold the score itself.
+Source = Union[str, os.PathLike[str], os.PathLike[bytes], bytes, bytearray,
+               memoryview]
+
+class ScoreError(ValueError):
+    """A score the command refuses: badly formed, a number out of range."""
+    status: int
+    console: str
+
+class Translation:
+    """A score translated: the note list and what the run found."""
+    @property
+    def note_list(self) -> bytes | None: ...
+    @property
+    def console(self) -> str: ...
+    @property
+    def instruments(self) -> list[str]: ...
+    @property
+    def division(self) -> int: ...
+    @property
+    def passed_over(self) -> int: ...
+    @property
+    def notes(self) -> npt.NDArray[np.void]:
+        """Fields start, duration (float64), channel (int64), key, velocity (int32)."""
+    def __len__(self) -> int: ...
+
+def translate(source: Source, *, all_tracks: bool = False) -> Translation:
+    """Translates a score into a note list kept in memory."""
+
+def write_note_list(source: Source,
+                    destination: Union[str, os.PathLike[str], os.PathLike[bytes]],
+                    *, all_tracks: bool = False) -> Translation:
+    """Translates a score into the note list file destination, as the command does."""

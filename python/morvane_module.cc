@@ -1,0 +1,293 @@
+// The Python module `morvane`: the command's translation as a function call.
+//
+// Python objects are read and made here, with the interpreter's lock held;
+// the translation itself (score_run.h) runs with it released, so that
+// threads translate at once. Nothing is printed: the console is returned
+// as text, and a failure is raised as an exception carrying its message.
+//
+//   >>> import morvane
+//   >>> t = morvane.translate("song.mid")
+//   >>> t.instruments, len(t), t.notes["start"][:3]
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "file_errors.h"
+#include "score_run.h"
+
+namespace py = pybind11;
+using morvane::python::NoteRow;
+using morvane::python::RunFailureKind;
+using morvane::python::ScoreRun;
+using morvane::python::ScoreSource;
+
+namespace {
+
+// What translate and write_note_list return: Python objects made once.
+struct PyTranslation {
+  py::object note_list;  // bytes, or None
+  py::str console;
+  py::list instruments;
+  int division = 0;
+  unsigned long long passed_over = 0;
+  py::array notes;
+  std::size_t note_count = 0;
+};
+
+// Text as the command wrote it: UTF-8 where it is, and any other byte kept
+// as a lone surrogate, so that s.encode("utf-8", "surrogateescape") gives
+// back the bytes (an old score's Latin-1 name, say).
+py::str text(const std::string& bytes) {
+  PyObject* decoded = PyUnicode_DecodeUTF8(
+      bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "surrogateescape");
+  if (decoded == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(decoded);
+}
+
+// A file's name as the system takes it, from a str or an os.PathLike; the
+// name as Python gave it goes into `shown`, for an OSError.
+std::string file_name(py::handle path, py::object& shown) {
+  PyObject* name = PyOS_FSPath(path.ptr());
+  if (name == nullptr) throw py::error_already_set();
+  shown = py::reinterpret_steal<py::object>(name);
+  if (PyBytes_Check(name)) return std::string(py::bytes(shown));
+  PyObject* encoded = PyUnicode_EncodeFSDefault(name);
+  if (encoded == nullptr) throw py::error_already_set();
+  return std::string(py::reinterpret_steal<py::bytes>(encoded));
+}
+
+bool is_path(py::handle source) {
+  return PyUnicode_Check(source.ptr()) || py::hasattr(source, "__fspath__");
+}
+
+// A score given as a path or as bytes (any bytes-like object).
+ScoreSource score_source(py::handle source, py::object& shown) {
+  if (is_path(source)) return ScoreSource::file(file_name(source, shown));
+  if (PyBytes_Check(source.ptr())) {
+    return ScoreSource::memory(std::string(py::reinterpret_borrow<py::bytes>(source)));
+  }
+  if (PyObject_CheckBuffer(source.ptr())) {
+    return ScoreSource::memory(std::string(py::bytes(
+        py::reinterpret_steal<py::object>(PyBytes_FromObject(source.ptr())))));
+  }
+  throw py::type_error(
+      "source must be a path (str or os.PathLike) or bytes holding a score, "
+      "not " + std::string(py::str(py::type::handle_of(source).attr("__name__"))));
+}
+
+[[noreturn]] void raise_os_error(int error, const py::object& name) {
+  errno = error;
+  PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
+  throw py::error_already_set();
+}
+
+// Raises what the failed run calls for.
+// score and list name the files as Python gave them; score_name and
+// list_name as the system takes them.
+[[noreturn]] void raise_failure(const ScoreRun& run, const py::object& score,
+                                const std::string& score_name,
+                                const py::object& list,
+                                const std::string& list_name) {
+  switch (run.failure) {
+    case RunFailureKind::score_not_opened:
+      raise_os_error(morvane::python::score_open_errno(score_name), score);
+    case RunFailureKind::score_not_read:
+      raise_os_error(EIO, score);
+    case RunFailureKind::list_not_opened:
+      raise_os_error(morvane::python::list_open_errno(list_name), list);
+    case RunFailureKind::list_not_written:
+      raise_os_error(EIO, list);
+    case RunFailureKind::memory:
+      PyErr_SetString(PyExc_MemoryError, run.message.c_str());
+      throw py::error_already_set();
+    default:
+      break;
+  }
+  py::object type = py::module_::import("morvane").attr("ScoreError");
+  py::object error = type(text(run.message));
+  error.attr("status") = run.status;
+  error.attr("console") = text(run.console);
+  PyErr_SetObject(type.ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
+PyTranslation translation(ScoreRun&& run) {
+  PyTranslation t;
+  if (run.note_list) {
+    t.note_list = py::bytes(*run.note_list);
+  } else {
+    t.note_list = py::none();
+  }
+  t.console = text(run.console);
+  for (const std::string& name : run.instruments) t.instruments.append(text(name));
+  t.division = run.division;
+  t.passed_over = run.passed_over;
+  t.note_count = run.rows.size();
+  // The array takes the rows' memory as it is, rather than a copy: the
+  // capsule frees it with the array.
+  auto* rows = new std::vector<NoteRow>(std::move(run.rows));
+  py::capsule owner(rows, [](void* p) {
+    delete static_cast<std::vector<NoteRow>*>(p);
+  });
+  t.notes = py::array_t<NoteRow>(static_cast<py::ssize_t>(rows->size()),
+                                 rows->data(), owner);
+  return t;
+}
+
+PyTranslation translate(py::handle source, bool all_tracks) {
+  py::object score = py::none();
+  ScoreSource from = score_source(source, score);
+  const std::string score_name = from.name;
+  ScoreRun run;
+  {
+    py::gil_scoped_release unlocked;
+    run = morvane::python::translate_score(std::move(from), all_tracks);
+  }
+  if (run.status != 0) {
+    raise_failure(run, score, score_name, py::none(),
+                  morvane::python::kMemoryListName);
+  }
+  return translation(std::move(run));
+}
+
+PyTranslation write_note_list(py::handle source, py::handle destination,
+                              bool all_tracks) {
+  py::object score = py::none();
+  ScoreSource from = score_source(source, score);
+  const std::string score_name = from.name;
+  if (!is_path(destination)) {
+    throw py::type_error("destination must be a path (str or os.PathLike)");
+  }
+  py::object list;
+  const std::string list_name = file_name(destination, list);
+  ScoreRun run;
+  {
+    py::gil_scoped_release unlocked;
+    run = morvane::python::write_score_list(std::move(from), list_name,
+                                            all_tracks);
+  }
+  if (run.status != 0) raise_failure(run, score, score_name, list, list_name);
+  return translation(std::move(run));
+}
+
+constexpr char kModuleDoc[] = R"(Scores to Corvanthelumbra note lists, as the morvane command makes them.
+
+A score is a MIDI text file or a standard MIDI file, given by its path or
+as bytes. The translation is the command's to the byte: the note list,
+the console text, the status of a failure.
+
+    import morvane
+    t = morvane.translate("song.mid")
+    print(t.instruments, len(t), "notes")
+    first = t.notes[0]                 # start, duration, channel, key, velocity
+    morvane.write_note_list("song.mid", "song.notes")
+
+The translation runs with the interpreter's lock released: threads (or a
+concurrent.futures.ThreadPoolExecutor) translate several scores at once.
+Nothing is printed; a failure raises ScoreError (the score's fault),
+OSError (a file that cannot be opened, read or written) or MemoryError.)";
+
+constexpr char kTranslateDoc[] = R"(translate(source, *, all_tracks=False) -> Translation
+
+Translates a score into a note list kept in memory.
+
+source is a path (str or os.PathLike) or bytes holding the score (a MIDI
+text file, or a standard MIDI file: its first bytes are MThd). all_tracks
+makes every track with notes an instrument, named or not, as
+`morvane --all-tracks` does.
+
+The result is what `morvane SCORE '<memory>'` prints and writes: its
+console says "Writing data to '<memory>'". A score given as bytes is
+named "<bytes>" in messages.
+
+Raises ScoreError when the score is refused (badly formed, a number out
+of range), FileNotFoundError or another OSError when the file cannot be
+opened or read, MemoryError when memory runs out.)";
+
+constexpr char kWriteDoc[] = R"(write_note_list(source, destination, *, all_tracks=False) -> Translation
+
+Translates a score into the note list file destination, exactly as
+`morvane SCORE DESTINATION` does it (the command's own run, in this
+process): the same file, the same refusals (the score itself named as
+the list, a list that cannot be written). source is as for translate().
+
+The result is as translate() gives, with the console naming destination;
+its note_list is the file read back, or None when destination is no
+regular file (a pipe, a device).
+
+Raises ScoreError, OSError (also when destination cannot be written) or
+MemoryError, as translate() does.)";
+
+constexpr char kTranslationDoc[] = R"(A score translated: the note list and what the run found.
+
+len(t) is the number of note lines. Attributes:
+  note_list    bytes: the note list, byte for byte what `morvane` writes
+  console      str: standard output then standard error, banner included
+  instruments  list of str: the instruments' names, in order
+  division     int: ticks per quarter note (beat)
+  passed_over  int: note starts left out, outside named tracks
+  notes        numpy structured array, a row per note line in the list's
+               order: start, duration (float64 beats, before rounding to
+               three decimals), channel (int64, from 0, as written), key,
+               velocity (int32). A line of negative velocity holds its time
+               in ticks as start and its channel number as duration, as
+               the note list does.
+
+Text that is not UTF-8 (an old score's Latin-1 names) is kept in the
+str attributes as surrogate escapes: .encode("utf-8", "surrogateescape")
+gives back the bytes.)";
+
+constexpr char kScoreErrorDoc[] = R"(A score the command refuses: badly formed, a number out of range.
+
+str(error) is the command's failure message, without its surrounding
+blank lines ("Badly formed MIDI file song.mid: ..."). Attributes:
+  status   int: the command's exit status (1)
+  console  str: everything the command printed, the message included)";
+
+}  // namespace
+
+PYBIND11_MODULE(morvane, m) {
+  // The docstrings give each signature as the stub (morvane.pyi) has it.
+  py::options options;
+  options.disable_function_signatures();
+  m.doc() = kModuleDoc;
+  PYBIND11_NUMPY_DTYPE(NoteRow, start, duration, channel, key, velocity);
+  py::dict defaults;
+  defaults["status"] = 1;
+  defaults["console"] = "";
+  PyObject* score_error = PyErr_NewExceptionWithDoc(
+      "morvane.ScoreError", kScoreErrorDoc, PyExc_ValueError, defaults.ptr());
+  if (score_error == nullptr) throw py::error_already_set();
+  m.attr("ScoreError") = py::reinterpret_steal<py::object>(score_error);
+
+  py::class_<PyTranslation>(m, "Translation", kTranslationDoc)
+      .def_readonly("note_list", &PyTranslation::note_list,
+                    "bytes: the note list, as the command writes it")
+      .def_readonly("console", &PyTranslation::console,
+                    "str: what the command prints, banner included")
+      .def_readonly("instruments", &PyTranslation::instruments,
+                    "list of str: the instruments' names, in order")
+      .def_readonly("division", &PyTranslation::division,
+                    "int: ticks per quarter note (beat)")
+      .def_readonly("passed_over", &PyTranslation::passed_over,
+                    "int: note starts left out, outside named tracks")
+      .def_readonly("notes", &PyTranslation::notes,
+                    "numpy structured array: a row per note line")
+      .def("__len__", [](const PyTranslation& t) { return t.note_count; },
+           "The number of note lines.")
+      .def("__repr__", [](const PyTranslation& t) {
+        return "<morvane.Translation: " + std::to_string(t.note_count) +
+               " notes, " + std::to_string(py::len(t.instruments)) +
+               " instruments, division " + std::to_string(t.division) + ">";
+      });
+
+  m.def("translate", &translate, kTranslateDoc, py::arg("source"),
+        py::kw_only(), py::arg("all_tracks") = false);
+  m.def("write_note_list", &write_note_list, kWriteDoc, py::arg("source"),
+        py::arg("destination"), py::kw_only(), py::arg("all_tracks") = false);
+}

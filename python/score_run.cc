@@ -1,0 +1,153 @@
+#include "score_run.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
+#include "analysis/compute_durations.h"
+#include "analysis/sort_by_time.h"
+#include "driver/in_memory_run.h"
+#include "driver/run.h"
+#include "reader/open_score.h"
+
+namespace morvane::python {
+namespace {
+
+std::string trimmed(const std::string& text) {
+  constexpr char kBlank[] = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kBlank);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
+// These four messages are failures of a file, not of the score in it.
+RunFailureKind kind_of(const std::string& err, const std::string& score,
+                       const std::string& list) {
+  if (err.empty()) return RunFailureKind::memory;  // said on standard output
+  if (err == "\n Can't open " + score + " as input score\n") {
+    return RunFailureKind::score_not_opened;
+  }
+  if (err == "\n Can't read " + score + " as input score\n") {
+    return RunFailureKind::score_not_read;
+  }
+  if (err == "\n Can't open " + list + " for score output\n") {
+    return RunFailureKind::list_not_opened;
+  }
+  if (err == "\n Can't write score output " + list + "\n") {
+    return RunFailureKind::list_not_written;
+  }
+  return RunFailureKind::score;
+}
+
+// What the state holds once the run has ended with status.
+void take_state(ScoreRun& result, const RunState& state, int status) {
+  result.status = status;
+  result.division = state.division;
+  result.passed_over = state.passed_over_notes;
+  if (status != 0) return;  // the arrays may be half made
+  result.instruments = state.instruments;
+  result.rows = note_rows(state);
+}
+
+// The console and, after a failure, its kind and message.
+void take_console(ScoreRun& result, const std::string& out,
+                  const std::string& err, const std::string& score,
+                  const std::string& list) {
+  result.console = out + err;
+  if (result.status == 0) return;
+  result.failure = kind_of(err, score, list);
+  if (result.failure != RunFailureKind::memory) {
+    result.message = trimmed(err);
+    return;
+  }
+  // Memory messages stand last on standard output, after a line feed.
+  const std::size_t last = out.rfind("\n ");
+  result.message = trimmed(last == std::string::npos ? out : out.substr(last));
+}
+
+// The whole of a regular file; none for anything else, or when it cannot be
+// read.
+std::optional<std::string> read_back(const std::string& name) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(name, error)) return std::nullopt;
+  std::ifstream file(name, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)),
+                    std::istreambuf_iterator<char>());
+  if (!file && !file.eof()) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<NoteRow> note_rows(const RunState& state) {
+  // Counted first: growing the rows as they come costs more than the pass.
+  std::size_t lines = 0;
+  for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
+    lines += state.table.at(slot).velocity != 0;
+  }
+  std::vector<NoteRow> rows;
+  rows.reserve(lines);
+  const float* duration = state.arrays.duration_beats.get();
+  for (std::size_t i = 1; i < state.table.count(); ++i) {
+    const EventRecord r = sorted_event(state, i);
+    // As put_note_lines has it: ends are no lines, and a negative velocity
+    // carries its time in ticks, and its channel where the duration goes.
+    if (r.velocity == 0) continue;
+    const bool start = r.velocity > 0;
+    rows.push_back(
+        {start ? start_beats(r.time_ticks, state.division)
+               : static_cast<double>(r.time_ticks),
+         start ? duration[state.arrays.order[i].file_slot]
+               : static_cast<double>(r.channel),
+         static_cast<int64_t>(r.channel) - 1, r.note, r.velocity});
+  }
+  return rows;
+}
+
+ScoreRun translate_score(ScoreSource source, bool all_tracks) {
+  ScoreRun result;
+  std::unique_ptr<LineSource> input =
+      source.in_memory ? score_from_bytes(source.name, std::move(source.bytes))
+                       : open_score(source.name);
+  if (input == nullptr) {
+    result.status = 1;
+    result.failure = RunFailureKind::score_not_opened;
+    return result;
+  }
+  TranslationOptions options;
+  options.all_tracks = all_tracks;
+  options.after_run = [&](const RunState& state, int status) {
+    take_state(result, state, status);
+  };
+  Translation t =
+      translate_source(source.name, std::move(input), kMemoryListName, options);
+  take_console(result, t.out, t.err, source.name, kMemoryListName);
+  result.note_list = std::move(t.notes);
+  return result;
+}
+
+ScoreRun write_score_list(ScoreSource source, const std::string& destination,
+                          bool all_tracks) {
+  ScoreRun result;
+  std::ostringstream out, err;
+  std::istringstream keys;
+  int status = 0;
+  {
+    RunState state(out, err, keys);
+    // Set here rather than by a first argument --all-tracks, which a file
+    // of that name would take the place of.
+    state.all_tracks = all_tracks;
+    if (source.in_memory) {
+      state.input = score_from_bytes(source.name, std::move(source.bytes));
+    }
+    status = run(state, {"morvane", source.name, destination});
+    take_state(result, state, status);
+  }
+  take_console(result, out.str(), err.str(), source.name, destination);
+  if (status == 0) result.note_list = read_back(destination);
+  return result;
+}
+
+}  // namespace morvane::python

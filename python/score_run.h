@@ -1,0 +1,94 @@
+// The Python module's translations, in plain C++: no Python object is
+// touched here, so all of it runs with the interpreter's lock released.
+//
+// A translation in memory goes through translate_source, as the web page's
+// does; a note list written to a file goes through the command's own run(),
+// so that it is opened, written and closed exactly as `morvane` does it.
+// Either way the result keeps, besides the text, what the run state held
+// when the run ended: the instruments and each note line's unrounded
+// numbers.
+//
+// Example:
+//   ScoreRun r = translate_score(ScoreSource::file("song.mid"), false);
+//   if (r.failure == RunFailureKind::none) use(r.rows);
+
+#ifndef MORVANE_PYTHON_SCORE_RUN_H_
+#define MORVANE_PYTHON_SCORE_RUN_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+
+namespace morvane::python {
+
+// The names a score given as bytes, and a note list kept in memory, have
+// in the console: neither can be taken for a file's name.
+inline constexpr char kBytesScoreName[] = "<bytes>";
+inline constexpr char kMemoryListName[] = "<memory>";
+
+// One note line of the list, with the numbers it was formatted from: start
+// and duration in beats (a line of negative velocity: its time in ticks and
+// its channel number), channel counted from 0 (64 bits: a channel of
+// -2^31 is written as -2^31 - 1), key and velocity.
+struct NoteRow {
+  double start;
+  double duration;
+  int64_t channel;
+  int32_t key;
+  int32_t velocity;
+};
+
+// Where a score comes from: a file's name, or bytes held in memory.
+struct ScoreSource {
+  std::string name;  // the file, or kBytesScoreName
+  std::string bytes;
+  bool in_memory = false;
+
+  static ScoreSource file(std::string name) { return {std::move(name), {}, false}; }
+  static ScoreSource memory(std::string bytes) {
+    return {kBytesScoreName, std::move(bytes), true};
+  }
+};
+
+// What made a run fail, as its message tells it.
+enum class RunFailureKind {
+  none,
+  score_not_opened,  // no such file, a folder, no permission
+  score_not_read,
+  list_not_opened,
+  list_not_written,
+  memory,
+  score,  // anything the score itself is to blame for
+};
+
+struct ScoreRun {
+  int status = 0;
+  RunFailureKind failure = RunFailureKind::none;
+  std::string console;  // standard output, then standard error
+  std::string message;  // the failure's message, without the blank lines
+  // The list's bytes; after write_score_list, read back from the file, or
+  // none where the destination is no regular file (a pipe, a device).
+  std::optional<std::string> note_list;
+  std::vector<std::string> instruments;
+  std::vector<NoteRow> rows;
+  int32_t division = 0;
+  uint64_t passed_over = 0;
+};
+
+// `morvane SCORE <memory>`, with the note list kept in note_list.
+ScoreRun translate_score(ScoreSource source, bool all_tracks);
+
+// `morvane SCORE destination`, through the command's run().
+ScoreRun write_score_list(ScoreSource source, const std::string& destination,
+                          bool all_tracks);
+
+// The note lines of the state a run left, in the list's order; empty when
+// the run did not get as far as ordering them.
+std::vector<NoteRow> note_rows(const RunState& state);
+
+}  // namespace morvane::python
+
+#endif  // MORVANE_PYTHON_SCORE_RUN_H_
