@@ -36,7 +36,8 @@ void translate_open_files(RunState& state) {
   // From some 65,536 events on, a second thread pairs the notes and formats
   // their lines while the first sorts; below that a thread costs more than
   // it saves.
-  if (state.table.events() >= std::max<std::size_t>(state.overlap.min_events, 2)) {
+  const std::size_t enough = std::max<std::size_t>(state.overlap.min_events, 2);
+  if (state.table.events() >= enough) {
     sort_pair_and_write(state);
   } else {
     sort_by_time(state);
