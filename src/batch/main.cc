@@ -7,7 +7,6 @@
 // or not at all, so the lists done stay and a run again does the rest.
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -95,16 +94,7 @@ int run_batch(const BatchOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace morvane::batch;
-#ifdef SIGPIPE
-  // As in morvane: a console piped into a reader that stops must not end
-  // the batch; a failed write is reported as any write failure is.
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
-#ifdef SIGXFSZ
-  // A file-size limit is a failed write of that score, not a kill.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
-  morvane::remove_pending_files_on_signals();
+  morvane::set_up_signals_for_note_lists();
   const ParsedArgs parsed =
       parse_args(std::vector<std::string>(argv, argv + argc));
   switch (parsed.request) {

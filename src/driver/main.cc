@@ -1,6 +1,5 @@
 // The process entry: hands the command line to run() and returns its status.
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -59,20 +58,7 @@ void give_closed_streams_the_null_device() {
 int main(int argc, char** argv) {
   give_closed_streams_the_null_device();
   reserve_little_for_threads();
-  // An interrupted run removes its temporary note list; the old one was
-  // never touched.
-  morvane::remove_pending_files_on_signals();
-#ifdef SIGXFSZ
-  // A file-size limit (ulimit -f) is a failed write, reported as any other,
-  // rather than a kill without a word.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
-#ifdef SIGPIPE
-  // A reader that stops reading (a console piped into head, say) must not
-  // kill the run: a failed write to the note list is reported as any write
-  // failure is, and the console is not the product.
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
+  morvane::set_up_signals_for_note_lists();
   // The console streams stay tied to the C library's (untying them asks for
   // buffers in a call that cannot report a failure, and the console carries
   // little). Setting up the run state allocates too: memory that runs out

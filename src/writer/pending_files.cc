@@ -52,7 +52,7 @@ void forget_pending(int place) {
   if (place >= 0) places[place].store(kFree);
 }
 
-void remove_pending_files_on_signals() {
+void set_up_signals_for_note_lists() {
   static_assert(std::atomic<int>::is_always_lock_free,
                 "the handler may only use lock-free atomics");
 #if defined(__unix__)
@@ -71,6 +71,12 @@ void remove_pending_files_on_signals() {
 #else
   std::signal(SIGINT, remove_and_end);
   std::signal(SIGTERM, remove_and_end);
+#endif
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

@@ -3,7 +3,7 @@
 //
 // An interrupted run (Ctrl-C, SIGTERM, SIGHUP) must not leave its
 // temporary file beside the list: the handler that
-// remove_pending_files_on_signals installs removes every file still
+// set_up_signals_for_note_lists installs removes every file still
 // pending, then ends the process by the same signal, so its status is the
 // usual one (130, 143, 129). Only SIGKILL or a power cut can leave one.
 // Safe to use from several threads at once.
@@ -20,9 +20,12 @@ int remember_pending(const char* path);
 // Forgets the path kept at place (nothing for -1).
 void forget_pending(int place);
 
-// Installs the handler for SIGINT, SIGTERM and SIGHUP. For programs, not
-// libraries: a host such as Python keeps its own.
-void remove_pending_files_on_signals();
+// For a program's entry, not a library (a host such as Python keeps its
+// own): installs the handler for SIGINT, SIGTERM and SIGHUP, and ignores
+// SIGPIPE and SIGXFSZ, so that a reader that stops reading or a file-size
+// limit (ulimit -f) is a failed write, reported as any other, rather than
+// a kill without a word.
+void set_up_signals_for_note_lists();
 
 }  // namespace morvane
 
