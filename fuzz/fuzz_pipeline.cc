@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (first.status == 1 && first.console.size() < 3) std::abort();
   const Result second = translate(
       score, {.block_events = 1, .settle_step = 1, .min_events = 0,
-              .heap_plain_levels = 2, .heap_lead_levels = 3});
+              .heap_plain_levels = 2});
   if (second.status != first.status || second.console != first.console ||
       second.notes != first.notes) {
     std::abort();

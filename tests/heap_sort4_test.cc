@@ -84,39 +84,22 @@ std::vector<EventRecord> time_order(const RunState& state) {
   return sorted;
 }
 
-// How the heap is laid out and walked: the levels kept plain above its
-// blocks (2 walks the blocks of every heap from 4 events on), and the levels
-// a walk takes while the one before it finishes (3 overlaps the walks of
-// every heap from 32 events on).
-struct HeapShape {
-  int plain_levels = HeapLayout::kPlainLevels;
-  int lead_levels = HeapLayout::kLeadLevels;
-};
-
-void shape_heap(RunState& state, const HeapShape& shape) {
-  state.overlap.heap_plain_levels = shape.plain_levels;
-  state.overlap.heap_lead_levels = shape.lead_levels;
-}
-
-std::vector<EventRecord> production_sort(const std::vector<EventRecord>& in,
-                                         const HeapShape& shape = {}) {
+// With plain_levels of the heap plain above its blocks: 2 walks the blocks
+// of every heap from 4 events on.
+std::vector<EventRecord> production_sort(
+    const std::vector<EventRecord>& in,
+    int plain_levels = HeapLayout::kPlainLevels) {
   InMemoryRun run;
   RunState& state = run.state;
-  shape_heap(state, shape);
+  state.overlap.heap_plain_levels = plain_levels;
   run.add_events(in);
   sort_by_time(state);
   return time_order(state);
 }
 
-// Shapes that tests go through: blocks with overlapped walks at two depths,
-// walks overlapped in the plain top, and the program's own.
-constexpr HeapShape kShapesTried[] = {
-    {2, 3}, {4, 5}, {HeapLayout::kPlainLevels, 3}, {}};
-
-std::ostream& operator<<(std::ostream& out, const HeapShape& shape) {
-  return out << "plain levels " << shape.plain_levels << ", lead levels "
-             << shape.lead_levels;
-}
+// Ways of laying out the heap that tests go through: all in blocks below
+// the root's level, from level 4 down, and the program's own.
+constexpr int kPlainLevelsTried[] = {2, 4, HeapLayout::kPlainLevels};
 
 std::vector<int32_t> notes_of(const std::vector<EventRecord>& events) {
   std::vector<int32_t> notes;
@@ -139,9 +122,9 @@ TEST(HeapSort4Test, OrdersOfTheWorkedExamples) {
     for (int k = 1; k <= n; ++k) in.push_back({7, 1, k, 1});
     for (int k = 2; k <= n; ++k) rotated.push_back(k);
     rotated.push_back(1);
-    for (const HeapShape& shape : kShapesTried) {
-      EXPECT_EQ(notes_of(production_sort(in, shape)), rotated)
-          << n << " events, " << shape;
+    for (int plain_levels : kPlainLevelsTried) {
+      EXPECT_EQ(notes_of(production_sort(in, plain_levels)), rotated)
+          << n << " events, plain levels " << plain_levels;
     }
   }
 }
@@ -178,9 +161,9 @@ TEST(HeapSort4Test, SameOrderAsFourFloatArrays) {
       in.push_back({time, k, k % 7 == 0 ? -k : k % 128, k % 3});
     }
     const std::vector<EventRecord> expected = reference_sort(in);
-    for (const HeapShape& shape : kShapesTried) {
-      ASSERT_EQ(production_sort(in, shape), expected)
-          << "round " << round << ", " << shape;
+    for (int plain_levels : kPlainLevelsTried) {
+      ASSERT_EQ(production_sort(in, plain_levels), expected)
+          << "round " << round << ", plain levels " << plain_levels;
     }
   }
 }
@@ -197,9 +180,9 @@ TEST(HeapSort4Test, SameOrderAroundPowersOfTwo) {
                       1, static_cast<int32_t>(k % 128), 1});
       }
       const std::vector<EventRecord> expected = reference_sort(in);
-      for (const HeapShape& shape : kShapesTried) {
-        ASSERT_EQ(production_sort(in, shape), expected)
-            << n << " events, " << shape;
+      for (int plain_levels : kPlainLevelsTried) {
+        ASSERT_EQ(production_sort(in, plain_levels), expected)
+            << n << " events, plain levels " << plain_levels;
       }
     }
   }
@@ -227,7 +210,7 @@ TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
     std::shuffle(roots.begin(), roots.end(), random);
     InMemoryRun run;
     RunState& state = run.state;
-    shape_heap(state, kShapesTried[round % 4]);
+    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
     run.add_events(in);
     TimeSort sort(state);
     for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
@@ -248,7 +231,7 @@ TEST(HeapSort4Test, SubtreesSharedByTwoThreadsGiveTheSameOrder) {
     }
     InMemoryRun run;
     RunState& state = run.state;
-    shape_heap(state, kShapesTried[round % 4]);
+    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
     run.add_events(in);
     TimeSort sort(state);
     SubtreesLeft left;

@@ -40,11 +40,10 @@ RunOutput run_in_process(const std::vector<std::string>& args,
 
 // The stages after reading on two threads in the smallest blocks, from the
 // smallest score on, the time sort's heap in blocks below its first two
-// levels and its walks overlapped from 32 events on, and the pairing in
-// several passes: the paths large scores take.
+// levels and the pairing in several passes: the paths large scores take.
 inline constexpr OverlapShape kSmallestOverlap = {
     .block_events = 1, .settle_step = 1, .min_events = 0,
-    .heap_plain_levels = 2, .heap_lead_levels = 3, .pairing_passes = 7};
+    .heap_plain_levels = 2, .pairing_passes = 7};
 
 // A line of a MIDI text score, of one of the shapes the reader treats
 // apart: name lines, track starts and ends, note lines plain and not, lines

@@ -94,122 +94,6 @@ inline std::size_t sift_down(Element* a, const HeapLayout& layout,
   return q;
 }
 
-// A walk from the root of sift_down_to_bottom, part of the way down: the
-// places of its path, root first, up to depth; the hole's node i (its
-// element has moved up) at place q; the block-level m of its last step.
-struct Walk {
-  std::size_t* path;
-  int depth = 0;
-  std::size_t i = 0;
-  std::size_t q = 0;
-  int m = 0;
-};
-
-// The parts of the walk are always inlined: a walk's fields must stay in
-// registers, and a call through a reference keeps them in memory.
-#if defined(__GNUC__)
-#define MORVANE_WALK_INLINE __attribute__((always_inline)) inline
-#else
-#define MORVANE_WALK_INLINE inline
-#endif
-
-// The first step from the root of nodes 1 .. ir (ir >= 2): the larger of
-// nodes 2 and 3, which are at places 2 and 3, moves up.
-template <typename Element, typename Key>
-MORVANE_WALK_INLINE void walk_from_root(Element* a, std::size_t ir, Key key,
-                                        Walk& w) {
-  std::size_t i = 2;
-  if (ir > 2) i += static_cast<std::size_t>(key(a[2]) < key(a[3]));
-  a[1] = a[i];
-  w.path[0] = 1;
-  w.path[1] = i;
-  w.depth = 1;
-  w.i = i;
-  w.q = i;
-  w.m = 0;
-}
-
-// Two levels at a step, while both children and all four grandchildren
-// of the hole exist (4 w.i + 3 <= ir): the six keys are loaded at once,
-// and the grandchildren's pair is picked by the children's comparison
-// without waiting for a load. The choices, and so the moves, are those of
-// two single steps. In the plain top the six are in two places, below it in
-// one block; each step asks for what the next one will load.
-template <typename Element, typename Key>
-MORVANE_WALK_INLINE void walk_two_levels(Element* a, const HeapLayout& layout,
-                                         Key key, Walk& w) {
-  const std::size_t i = w.i;
-  std::size_t children;  // places of the children and grandchildren
-  std::size_t grandchildren;
-  if (4 * i < layout.plain_end()) {
-    children = 2 * i;
-    grandchildren = 4 * i;
-    if (16 * i < layout.plain_end()) {
-      prefetch_places(a, 16 * i, 16 * sizeof(Element));
-    } else {
-      prefetch_places(a, HeapLayout::kBlock * layout.block_of(1, 4 * i),
-                      4 * HeapLayout::kBlock * sizeof(Element));
-    }
-  } else {
-    ++w.m;
-    children = HeapLayout::kBlock * layout.block_of(w.m, i);
-    grandchildren = children + 2;
-    prefetch_places(a, HeapLayout::kBlock * layout.block_of(w.m + 1, 4 * i),
-                    4 * HeapLayout::kBlock * sizeof(Element));
-  }
-  const auto left = key(a[children]);
-  const auto right = key(a[children + 1]);
-  const auto left_left = key(a[grandchildren]);
-  const auto left_right = key(a[grandchildren + 1]);
-  const auto right_left = key(a[grandchildren + 2]);
-  const auto right_right = key(a[grandchildren + 3]);
-  const bool to_right = left < right;
-  const auto next_left = to_right ? right_left : left_left;
-  const auto next_right = to_right ? right_right : left_right;
-  const std::size_t child = static_cast<std::size_t>(to_right);
-  const std::size_t grandchild =
-      2 * child + static_cast<std::size_t>(next_left < next_right);
-  a[w.q] = a[children + child];
-  a[children + child] = a[grandchildren + grandchild];
-  w.path[++w.depth] = children + child;
-  w.q = grandchildren + grandchild;
-  w.path[++w.depth] = w.q;
-  w.i = 4 * i + grandchild;
-}
-
-// The rest of the walk in the heap of nodes 1 .. ir: down to the bottom,
-// then the moving element climbs back while it is not below the element
-// it passed. Returns the place left for the moving element.
-template <typename Element, typename Key, typename KeyValue>
-MORVANE_WALK_INLINE std::size_t walk_to_bottom(Element* a,
-                                               const HeapLayout& layout,
-                                               std::size_t ir, Key key,
-                                               KeyValue moving_key, Walk& w) {
-  while (4 * w.i + 3 <= ir) walk_two_levels(a, layout, key, w);
-  std::size_t i = w.i;
-  std::size_t q = w.q;
-  int depth = w.depth;
-  for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
-    std::size_t qj = layout.place(j);
-    if (j < ir) {
-      const auto right = static_cast<std::size_t>(key(a[qj]) < key(a[qj + 1]));
-      j += right;
-      qj += right;
-    }
-    a[q] = a[qj];
-    q = qj;
-    w.path[++depth] = q;
-    i = j;
-  }
-  // The place above each one on the path holds what stood there: give it
-  // back while moving_key is not below it.
-  while (depth > 0 && !(moving_key < key(a[w.path[depth - 1]]))) {
-    a[w.path[depth]] = a[w.path[depth - 1]];
-    --depth;
-  }
-  return w.path[depth];
-}
-
 // The same result as sift_down from the root of nodes 1 .. ir (ir >= 2),
 // reached the other way round: the larger child moves up at every level
 // down to the bottom, then the moving element climbs back while it is not
@@ -221,17 +105,87 @@ MORVANE_WALK_INLINE std::size_t walk_to_bottom(Element* a,
 // level costs one comparison instead of two; the climb is short when the
 // moving element is small, as it is in the second phase, where it comes
 // from the heap's last leaf.
+//
+// While both children and all four grandchildren exist it goes down two
+// levels a step: the six keys are loaded at once, and the grandchildren's
+// pair is picked by the children's comparison without waiting for a load.
+// The choices, and so the moves, are those of two single steps. In the
+// plain top the six are in two places, below it in one block; each step
+// asks for what the next one will load.
 template <typename Element, typename Key, typename KeyValue>
 inline std::size_t sift_down_to_bottom(Element* a, const HeapLayout& layout,
                                        std::size_t ir, Key key,
                                        KeyValue moving_key) {
-  std::size_t path[HeapLayout::kMaxLevels + 1];
-  Walk w{path};
-  walk_from_root(a, ir, key, w);
-  return walk_to_bottom(a, layout, ir, key, moving_key, w);
+  const std::size_t plain_end = layout.plain_end();
+  std::size_t path[HeapLayout::kMaxLevels + 1];  // places, root first
+  int depth = 0;
+  path[0] = 1;
+  // The root's children, nodes 2 and 3, are at places 2 and 3. q is where
+  // the element of node i stood, now empty.
+  std::size_t i = 2;
+  if (ir > 2) i += static_cast<std::size_t>(key(a[2]) < key(a[3]));
+  a[1] = a[i];
+  std::size_t q = i;
+  path[++depth] = q;
+  int m = 0;  // the block-level of the step, 0 in the top
+  while (4 * i + 3 <= ir) {
+    std::size_t children;  // places of the children and grandchildren
+    std::size_t grandchildren;
+    if (4 * i < plain_end) {
+      children = 2 * i;
+      grandchildren = 4 * i;
+      if (16 * i < plain_end) {
+        prefetch_places(a, 16 * i, 16 * sizeof(Element));
+      } else {
+        prefetch_places(a, HeapLayout::kBlock * layout.block_of(1, 4 * i),
+                        4 * HeapLayout::kBlock * sizeof(Element));
+      }
+    } else {
+      ++m;
+      children = HeapLayout::kBlock * layout.block_of(m, i);
+      grandchildren = children + 2;
+      prefetch_places(a, HeapLayout::kBlock * layout.block_of(m + 1, 4 * i),
+                      4 * HeapLayout::kBlock * sizeof(Element));
+    }
+    const auto left = key(a[children]);
+    const auto right = key(a[children + 1]);
+    const auto left_left = key(a[grandchildren]);
+    const auto left_right = key(a[grandchildren + 1]);
+    const auto right_left = key(a[grandchildren + 2]);
+    const auto right_right = key(a[grandchildren + 3]);
+    const bool to_right = left < right;
+    const auto next_left = to_right ? right_left : left_left;
+    const auto next_right = to_right ? right_right : left_right;
+    const std::size_t child = static_cast<std::size_t>(to_right);
+    const std::size_t grandchild =
+        2 * child + static_cast<std::size_t>(next_left < next_right);
+    a[q] = a[children + child];
+    a[children + child] = a[grandchildren + grandchild];
+    path[++depth] = children + child;
+    q = grandchildren + grandchild;
+    path[++depth] = q;
+    i = 4 * i + grandchild;
+  }
+  for (std::size_t j = 2 * i; j <= ir; j = 2 * i) {
+    std::size_t qj = layout.place(j);
+    if (j < ir) {
+      const auto right = static_cast<std::size_t>(key(a[qj]) < key(a[qj + 1]));
+      j += right;
+      qj += right;
+    }
+    a[q] = a[qj];
+    q = qj;
+    path[++depth] = q;
+    i = j;
+  }
+  // The place above each one on the path holds what stood there: give it
+  // back while moving_key is not below it.
+  while (depth > 0 && !(moving_key < key(a[path[depth - 1]]))) {
+    a[path[depth]] = a[path[depth - 1]];
+    --depth;
+  }
+  return path[depth];
 }
-
-#undef MORVANE_WALK_INLINE
 
 }  // namespace heap_sort4_detail
 
@@ -285,113 +239,22 @@ void heap_build_top4(std::size_t n, Element* a, const HeapLayout& layout,
 }
 
 // The second phase on a built heap of nodes 1 .. n, n >= 2: moves the
-// largest to the end, one at a time, each time walking the last leaf's
-// element down from the root.
-//
-// On a heap larger than the caches the bottom of each walk waits for
-// memory, while the top of the next walk, whose lines are at hand, could
-// go on. So while the heap is deep enough, the next walk takes its lead:
-// its first lead_levels levels (odd, at least 3; fewer as the heap gets
-// shallower), before the walk ahead of it has finished below them. The walk ahead leaves the nodes of its lead
-// as they will stay unless its moving element climbs back into them, and
-// it cannot when that element is below the one its lead's hole passed up
-// (the keys along the path only rise towards the root); otherwise the next
-// walk waits. And the next walk's lead reads nothing under the hole of the
-// walk ahead, unless it comes down through that hole's grandparent: then it
-// takes its last step once the walk ahead has finished. Between its first
-// steps the walk ahead takes one more step of its own, whose lines have
-// come in the meantime. So every node is read and written with the values
-// it has in the walks one after the other: the same comparisons, the same
-// moves.
+// largest to the end, one at a time.
 template <typename Element, typename Key, typename Settled = NothingSettled>
 void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
-                   Key key, int lead_levels, Settled settled = {}) {
-  using heap_sort4_detail::Walk;
+                   Key key, Settled settled = {}) {
   assert(n >= 2 && layout.nodes() == n);
-  assert(lead_levels >= 3 && lead_levels % 2 == 1 &&
-         lead_levels + 2 < HeapLayout::kMaxLevels);
-  std::size_t path[2][HeapLayout::kMaxLevels + 1];
-  Walk ahead{path[0]};
-  Walk next{path[1]};
-  std::size_t ir = n;
-  // Takes the largest to the end of the heap of nodes 1 .. ir, which then
-  // ends at ir - 1, and returns the last leaf's element.
-  const auto take_largest = [&](const Element& largest) {
+  for (std::size_t ir = n;;) {
     const std::size_t last = layout.place(ir);
     const Element moving = a[last];
-    a[last] = largest;
-    --ir;
-    return moving;
-  };
-  // As the heap shrinks, so does the lead: two levels less each time it no
-  // longer has the lead's levels and two more whole.
-  for (int lead = lead_levels; lead >= 3; lead -= 2) {
-    // Where the steps from the root (which land on odd levels) stop: the
-    // lead's hole is on level lead, its last step starts on the level two
-    // above, and the walk ahead steps again once the next one is on level 5
-    // (its first lines; on ten million events stepping there or on level 9
-    // made no difference).
-    const std::size_t lead_end = std::size_t{1} << lead;
-    const std::size_t last_step_from = std::size_t{1} << (lead - 2);
-    constexpr std::size_t kFirstLevelsEnd = std::size_t{1} << 5;
-    const std::size_t whole = (std::size_t{1} << (lead + 2)) - 1;
-    bool leading = false;  // ahead has taken its lead, with moving
-    Element moving{};
-    while (ir > whole) {
-      if (!leading) {
-        moving = take_largest(a[1]);
-        settled(ir + 1);
-        heap_sort4_detail::walk_from_root(a, ir, key, ahead);
-        while (ahead.i < lead_end) {
-          heap_sort4_detail::walk_two_levels(a, layout, key, ahead);
-        }
-        leading = true;
-      }
-      const auto moving_key = key(moving);
-      if (ir - 1 <= whole ||
-          !(moving_key < key(a[ahead.path[lead - 1]]))) {
-        a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, moving_key,
-                                            ahead)] = moving;
-        leading = false;
-        continue;
-      }
-      const std::size_t ahead_hole = ahead.i;
-      const Element largest = a[1];
-      heap_sort4_detail::walk_from_root(a, ir - 1, key, next);
-      while (next.i < kFirstLevelsEnd && next.i < last_step_from) {
-        heap_sort4_detail::walk_two_levels(a, layout, key, next);
-      }
-      if (4 * ahead.i + 3 <= ir) {
-        heap_sort4_detail::walk_two_levels(a, layout, key, ahead);
-      }
-      while (next.i < last_step_from) {
-        heap_sort4_detail::walk_two_levels(a, layout, key, next);
-      }
-      const bool through_hole = next.i == ahead_hole >> 2;
-      if (!through_hole) {
-        heap_sort4_detail::walk_two_levels(a, layout, key, next);
-      }
-      a[heap_sort4_detail::walk_to_bottom(a, layout, ir, key, moving_key,
-                                          ahead)] = moving;
-      moving = take_largest(largest);
-      settled(ir + 1);
-      if (through_hole) {
-        heap_sort4_detail::walk_two_levels(a, layout, key, next);
-      }
-      std::swap(ahead, next);
-    }
-    // The loop leaves only after a walk that finished alone: the next walk
-    // takes no lead where the heap is not whole below it (ir - 1 <= whole).
-  }
-  for (;;) {
-    const Element last_leaf = take_largest(a[1]);
-    if (ir == 1) {
-      a[1] = last_leaf;
+    a[last] = a[1];
+    if (--ir == 1) {
+      a[1] = moving;
       return;
     }
     settled(ir + 1);
     a[heap_sort4_detail::sift_down_to_bottom(a, layout, ir, key,
-                                             key(last_leaf))] = last_leaf;
+                                             key(moving))] = moving;
   }
 }
 
@@ -400,11 +263,10 @@ void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
 // and a shorter range is already in order.
 template <typename Element, typename Key, typename Settled = NothingSettled>
 void heap_sort4(std::size_t n, Element* a, const HeapLayout& layout, Key key,
-                int lead_levels = HeapLayout::kLeadLevels,
                 Settled settled = {}) {
   assert(n >= 2);
   heap_build_top4(n, a, layout, key, n / 2 + 1);
-  heap_extract4(n, a, layout, key, lead_levels, settled);
+  heap_extract4(n, a, layout, key, settled);
 }
 
 }  // namespace morvane

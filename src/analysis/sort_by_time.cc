@@ -23,8 +23,7 @@ TimeSort::TimeSort(RunState& state)
     : table_(state.table),
       layout_(state.arrays.order.layout),
       order_(nullptr),
-      n_(state.table.events()),
-      lead_levels_(state.overlap.heap_lead_levels) {
+      n_(state.table.events()) {
   for (WideFields& w : state.table.wide) {
     w = WideFields{through_single(w.channel), through_single(w.note),
                    through_single(w.velocity)};

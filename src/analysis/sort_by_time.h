@@ -59,7 +59,6 @@ class TimeSort {
   const HeapLayout& layout_;  // the order's, set by the constructor
   SortedEvent* order_;
   std::size_t n_;  // events
-  int lead_levels_;  // as the run's OverlapShape says
 };
 
 // The roots of the heap subtrees not yet taken by a thread that builds
@@ -103,7 +102,7 @@ void TimeSort::finish(Settled settled) {
   fill(1, std::min(kTop, n_ + 1));
   if (n_ < 2) return;
   heap_build_top4(n_, order_, layout_, Key(), kTop);
-  heap_extract4(n_, order_, layout_, Key(), lead_levels_, settled);
+  heap_extract4(n_, order_, layout_, Key(), settled);
 }
 
 }  // namespace morvane

@@ -47,12 +47,6 @@ class HeapLayout {
   // million, the bookkeeping of the blocks costing more than the lines they
   // save while the heap still fits the larger caches.
   static constexpr int kPlainLevels = 14;
-  // The most levels a walk down the heap takes while the walk before it
-  // finishes below them (see heap_extract4; fewer on a shallower heap):
-  // the plain top and the next two block-levels, 2.6 MB, about what stays
-  // in the cache next to the processor. Measured on ten million events, 17
-  // was faster than 13, 15 or 19.
-  static constexpr int kLeadLevels = 17;
 
   // The layout of nodes 1 .. nodes whose top plain_levels levels (at least
   // 2, even) are plain.

@@ -189,10 +189,6 @@ struct OverlapShape {
   // elements lie, never the order: tests make it small, so that the blocks
   // of small heaps are walked too.
   int heap_plain_levels = HeapLayout::kPlainLevels;
-  // The most levels of the heap a walk takes while the one before it
-  // finishes below them (see heap_extract4); an odd number from 3 on. Like
-  // the plain levels it never changes the order, and tests make it small.
-  int heap_lead_levels = HeapLayout::kLeadLevels;
   // The pairing of note ends goes over the table about this many times,
   // each time for a range of channels and notes, so that its working room
   // holds about this share of the events (at least 1). Two: on ten million
