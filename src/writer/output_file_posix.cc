@@ -1,6 +1,8 @@
 // The note list's file on a POSIX system: a temporary file renamed over the
 // name, or a stream written in order.
 
+#include "writer/output_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,10 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 #include <utility>
 
-#include "writer/output_file.h"
 #include "writer/pending_files.h"
 
 namespace morvane {

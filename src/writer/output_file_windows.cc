@@ -2,6 +2,8 @@
 // line end stored as CR LF) moved over the name, or, for a device such as
 // NUL or a folder where no temporary file can be made, the file itself.
 
+#include "writer/output_file.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -11,7 +13,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "writer/output_file.h"
 #include "writer/pending_files.h"
 
 namespace morvane {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 
 #if defined(__unix__)
 #include <unistd.h>
