@@ -70,6 +70,7 @@ LineScan scan_line(std::string_view line);
 // tried on a line that has not been cut at a NUL byte.
 bool scan_plain_note(std::string_view line, LineScan& scan);
 
+// True when line begins with marker.
 inline bool starts_with(std::string_view line, std::string_view marker) {
   return line.substr(0, marker.size()) == marker;
 }
