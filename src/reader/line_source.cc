@@ -52,6 +52,15 @@ bool FileLineSource::starts_with(std::string_view prefix) const {
          std::memcmp(block_.get() + begin_, prefix.data(), prefix.size()) == 0;
 }
 
+LineRead FileLineSource::next_lines(std::string_view& lines) {
+  const std::string_view held(block_.get() + begin_, end_ - begin_);
+  const std::size_t last_feed = held.rfind('\n');
+  if (last_feed == std::string_view::npos) return next_line(lines);
+  lines = held.substr(0, last_feed + 1);
+  begin_ += lines.size();
+  return LineRead::lines;
+}
+
 LineRead FileLineSource::next_line(std::string_view& line) {
   long_line_.clear();
   for (;;) {
@@ -69,7 +78,7 @@ LineRead FileLineSource::next_line(std::string_view& line) {
         long_line_.append(start, length);
         line = long_line_;
       }
-      return LineRead::line;
+      return LineRead::lines;
     }
     // No line end in the block: keep the piece and read on. A piece that
     // fills the whole block is set aside so that lines of any length fit.
@@ -83,7 +92,7 @@ LineRead FileLineSource::next_line(std::string_view& line) {
       begin_ = end_ = 0;
       if (long_line_.empty()) return LineRead::end;
       line = long_line_;
-      return LineRead::line;
+      return LineRead::lines;
     }
   }
 }
@@ -96,13 +105,11 @@ bool FileLineSource::read_rest(std::string& bytes) {
   return !error_;
 }
 
-LineRead MemoryLineSource::next_line(std::string_view& line) {
+LineRead MemoryLineSource::next_lines(std::string_view& lines) {
   if (pos_ >= text_.size()) return LineRead::end;
-  const std::size_t start = pos_;
-  const std::size_t feed = text_.find('\n', start);
-  pos_ = feed == std::string::npos ? text_.size() : feed + 1;
-  line = std::string_view(text_).substr(start, pos_ - start);
-  return LineRead::line;
+  lines = std::string_view(text_).substr(pos_);
+  pos_ = text_.size();
+  return LineRead::lines;
 }
 
 bool MemoryLineSource::read_rest(std::string& bytes) {

@@ -2,11 +2,12 @@
 // held in memory. A MIDI text score is taken line by line; a standard MIDI
 // file is taken whole (see open_score.h, which tells which it is).
 //
-// A line is handed out whole, whatever its length, with its line feed when
-// it had one. The view stays valid until the next call. Only one buffer is
-// kept and reused, so reading allocates nothing per line. A source says
-// that it could not be read, never why: the reader names the score in its
-// message.
+// Lines are handed out in runs of whole lines, as many as the source holds
+// at once: each line whole, whatever its length, with its line feed when it
+// had one, so the reader goes over them with no call per line. The view
+// stays valid until the next call. Only one buffer is kept and reused, so
+// reading allocates nothing per line. A source says that it could not be
+// read, never why: the reader names the score in its message.
 
 #ifndef MORVANE_READER_LINE_SOURCE_H_
 #define MORVANE_READER_LINE_SOURCE_H_
@@ -19,16 +20,17 @@
 
 namespace morvane {
 
-// What asking for the next line gives.
-enum class LineRead : uint8_t { line, end, error };
+// What asking for the next lines gives.
+enum class LineRead : uint8_t { lines, end, error };
 
 class LineSource {
  public:
   virtual ~LineSource() = default;
 
-  // Sets line to the next line and returns line; end after the last line;
-  // error when the input cannot be read (no line after that).
-  virtual LineRead next_line(std::string_view& line) = 0;
+  // Sets lines to the next run of whole lines (at least one) and returns
+  // lines; end after the last line; error when the input cannot be read
+  // (no line after that).
+  virtual LineRead next_lines(std::string_view& lines) = 0;
 
   // Appends every byte not yet handed out to bytes; false on a read error.
   virtual bool read_rest(std::string& bytes) = 0;
@@ -50,7 +52,7 @@ class FileLineSource : public LineSource {
   static constexpr std::size_t kBlockSize = std::size_t{1} << 18;
   ~FileLineSource() override;
 
-  LineRead next_line(std::string_view& line) override;
+  LineRead next_lines(std::string_view& lines) override;
   bool read_rest(std::string& bytes) override;
   std::size_t size_hint() const override { return size_; }
 
@@ -60,6 +62,8 @@ class FileLineSource : public LineSource {
  private:
   explicit FileLineSource(std::FILE* file);
   bool refill();
+  // The one line that runs past the bytes read so far.
+  LineRead next_line(std::string_view& line);
 
   std::FILE* file_;
   std::unique_ptr<char[]> block_;
@@ -76,7 +80,7 @@ class MemoryLineSource : public LineSource {
  public:
   explicit MemoryLineSource(std::string text) : text_(std::move(text)) {}
 
-  LineRead next_line(std::string_view& line) override;
+  LineRead next_lines(std::string_view& lines) override;
   bool read_rest(std::string& bytes) override;
   std::size_t size_hint() const override { return text_.size(); }
 

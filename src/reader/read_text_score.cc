@@ -13,22 +13,27 @@
 namespace morvane {
 namespace {
 
-// The next line as the source holds it; false at the end of the input.
-// Ends the run when the input cannot be read.
-bool next_line(RunState& state, std::string_view& line) {
-  switch (state.input->next_line(line)) {
-    case LineRead::line: return true;
+// The next run of whole lines as the source holds them; false at the end of
+// the input. Ends the run when the input cannot be read.
+bool next_lines(RunState& state, std::string_view& lines) {
+  switch (state.input->next_lines(lines)) {
+    case LineRead::lines: return true;
     case LineRead::end: return false;
     case LineRead::error: break;
   }
   cannot_read(state);
 }
 
-HeaderFields read_header(RunState& state) {
-  std::string_view line;
-  if (!next_line(state, line)) {
-    fail(state, "\nEmpty MIDI text file.\n");
-  }
+// Takes the first line, with its line feed, off lines.
+std::string_view cut_line(std::string_view& lines) {
+  const std::size_t feed = lines.find('\n');
+  const std::string_view line =
+      lines.substr(0, feed == std::string_view::npos ? feed : feed + 1);
+  lines.remove_prefix(line.size());
+  return line;
+}
+
+HeaderFields read_header(RunState& state, std::string_view line) {
   line = up_to_nul(line);
   if (line.substr(0, 5) != "MFile") {
     fail(state, "\nBadly formed MIDI text file.\n");
@@ -42,17 +47,21 @@ HeaderFields read_header(RunState& state) {
 
 void read_text_score(RunState& state) {
   create_event_table(state);
-  const HeaderFields header = read_header(state);
+  std::string_view lines;
+  if (!next_lines(state, lines)) fail(state, "\nEmpty MIDI text file.\n");
+  const HeaderFields header = read_header(state, cut_line(lines));
   // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.
   start_reading(state, header.division, state.input->size_hint() / 16 + 1);
   ReaderFields fields;
   fields.sequence_names_track = header.format == 0;
-  std::string_view line;
   uint64_t line_number = 1;
-  while (next_line(state, line)) {
-    read_line(state, fields, classify_line(line, fields.sequence_names_track),
-              ++line_number);
-  }
+  do {
+    while (!lines.empty()) {
+      read_line(state, fields,
+                classify_line(cut_line(lines), fields.sequence_names_track),
+                ++line_number);
+    }
+  } while (next_lines(state, lines));
   finish_reading(state, fields);
 }
 
