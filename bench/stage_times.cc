@@ -24,7 +24,6 @@
 #include "driver/run.h"
 #include "driver/run_state.h"
 #include "analysis/overlapped_stages.h"
-#include "reader/read_score.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
 

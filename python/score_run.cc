@@ -108,10 +108,10 @@ std::vector<NoteRow> note_rows(const RunState& state) {
 
 ScoreRun translate_score(ScoreSource source, bool all_tracks) {
   ScoreRun result;
-  std::unique_ptr<LineSource> input =
-      source.in_memory ? score_from_bytes(source.name, std::move(source.bytes))
-                       : open_score(source.name);
-  if (input == nullptr) {
+  OpenedScore input = source.in_memory
+                          ? score_from_bytes(std::move(source.bytes))
+                          : open_score(source.name);
+  if (input.source == nullptr) {
     result.status = 1;
     result.failure = RunFailureKind::score_not_opened;
     return result;
@@ -140,7 +140,9 @@ ScoreRun write_score_list(ScoreSource source, const std::string& destination,
     // of that name would take the place of.
     state.all_tracks = all_tracks;
     if (source.in_memory) {
-      state.input = score_from_bytes(source.name, std::move(source.bytes));
+      OpenedScore score = score_from_bytes(std::move(source.bytes));
+      state.input = std::move(score.source);
+      state.input_kind = score.kind;
     }
     status = run(state, {"morvane", source.name, destination});
     take_state(result, state, status);

@@ -28,10 +28,18 @@ std::vector<std::string> split(const std::string& text) {
   return lines;
 }
 
+// The lines of every run the source hands out; each run must end at a
+// line's end, but for the last line of the input.
 std::vector<std::string> lines_of(LineSource& source) {
   std::vector<std::string> lines;
-  std::string_view line;
-  while (source.next_line(line)) lines.emplace_back(line);
+  std::string_view run;
+  while (source.next_lines(run) == LineRead::lines) {
+    EXPECT_FALSE(run.empty());
+    for (const std::string& line : split(std::string(run))) {
+      EXPECT_TRUE(lines.empty() || lines.back().back() == '\n');
+      lines.push_back(line);
+    }
+  }
   return lines;
 }
 
@@ -63,7 +71,8 @@ TEST(LineSourceTest, FilesAndMemoryGiveEveryLineWhole) {
     std::unique_ptr<FileLineSource> file = FileLineSource::open(path);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(lines_of(*file) == split(text)) << text.size();
-    EXPECT_EQ(file->failure(), "");
+    std::string_view after;
+    EXPECT_EQ(file->next_lines(after), LineRead::end);
     EXPECT_EQ(file->size_hint(), text.size());
     MemoryLineSource memory(text);
     EXPECT_TRUE(lines_of(memory) == split(text)) << text.size();
@@ -93,9 +102,10 @@ TEST(LineSourceTest, AReadErrorInTheMiddleStopsAndSaysSo) {
   cookie_io_functions_t io = {FailingStream::read, nullptr, nullptr, nullptr};
   std::FILE* file = fopencookie(&stream, "r", io);
   ASSERT_NE(file, nullptr);
-  std::unique_ptr<FileLineSource> source = FileLineSource::from_stream(file, "score");
+  std::unique_ptr<FileLineSource> source = FileLineSource::from_stream(file);
   const std::vector<std::string> lines = lines_of(*source);
-  EXPECT_EQ(source->failure(), "\n Can't read score as input score\n");
+  std::string_view after;
+  EXPECT_EQ(source->next_lines(after), LineRead::error);
   // Every line that was read whole came out, and nothing after the error.
   std::string read;
   for (const std::string& line : lines) read += line;

@@ -1,4 +1,4 @@
-#include "reader/midi/midi_file.h"
+#include "midi_file.h"
 
 #include <filesystem>
 #include <random>

@@ -13,7 +13,7 @@
 
 #include "driver/in_memory_run.h"
 #include "midi_bytes.h"
-#include "reader/midi/midi_file.h"
+#include "midi_file.h"
 #include "test_support.h"
 #include "through_midi_text.h"
 

@@ -1,6 +1,8 @@
-#include "reader/read_score.h"
+#include "reader/read_text_score.h"
 
-#include <limits>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -9,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "reader/line_source.h"
-#include "reader/open_score.h"
 #include "test_support.h"
 #include "writer/note_list_file.h"
 
@@ -27,9 +28,8 @@ struct ReadResult {
   std::string out, err, notes;
 };
 
-// Runs the reader alone over score and keeps what it left behind. The
-// score is read from memory, line by line, or from_file: there the reader
-// takes runs of plain note lines straight from the file's buffer.
+// Runs the text reader alone over score and keeps what it left behind. The
+// score is read from memory or from_file, in blocks.
 ReadResult read_text(const std::string& score, bool from_file = false,
                      bool all_tracks = false) {
   TempDir dir;
@@ -39,17 +39,14 @@ ReadResult read_text(const std::string& score, bool from_file = false,
   {
     RunState state(out, err, keys);
     state.all_tracks = all_tracks;
-    // One thread: the scores are small, and the split read has tests of
-    // its own.
-    state.overlap.split_read_bytes = std::numeric_limits<std::size_t>::max();
     if (from_file) {
       state.input = FileLineSource::open(dir.write("score.txt", score));
     } else {
-      state.input = score_from_bytes("score", score);
+      state.input = std::make_unique<MemoryLineSource>(score);
     }
     state.output = NoteListFile::open(dir.path("notes.txt"));
     try {
-      read_score(state);
+      read_text_score(state);
     } catch (const RunFailure& failure) {
       result.status = failure.status;
     }
@@ -270,6 +267,39 @@ TEST(ReadScoreTest, HeaderAndNumberFailures) {
       EXPECT_EQ(r.notes, "") << row.score;
     }
   }
+}
+
+// A read error ends the run with a message that names the score.
+TEST(ReadScoreTest, AReadErrorEndsTheRun) {
+  // A stream that gives the first lines, then fails.
+  static constexpr std::string_view kStart = "MFile 1 1 96\nMTrk\n";
+  bool given = false;
+  cookie_io_functions_t io = {
+      [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+        bool& given = *static_cast<bool*>(cookie);
+        if (given) return -1;
+        given = true;
+        const std::size_t n = std::min(size, kStart.size());
+        std::memcpy(buffer, kStart.data(), n);
+        return static_cast<ssize_t>(n);
+      },
+      nullptr, nullptr, nullptr};
+  TempDir dir;
+  std::ostringstream out, err;
+  std::istringstream keys;
+  RunState state(out, err, keys);
+  state.input_name = "song.txt";
+  state.input = FileLineSource::from_stream(fopencookie(&given, "r", io));
+  state.output = NoteListFile::open(dir.path("notes.txt"));
+  int status = 0;
+  try {
+    read_text_score(state);
+  } catch (const RunFailure& failure) {
+    status = failure.status;
+  }
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err.str(), "\n Can't read song.txt as input score\n");
+  EXPECT_EQ(out.str(), "Instruments: ");
 }
 
 // Scores of many blocks, so that runs of plain lines meet the buffer's end

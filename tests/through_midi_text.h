@@ -13,7 +13,7 @@ namespace morvane::testing {
 
 // What translate_in_memory gives for the bytes of file, when a MIDI file
 // (its first bytes "MThd") is rendered whole as MIDI text and that is read;
-// a damaged one gives no lines and its message.
+// a damaged one is refused, as an empty text is, with its message.
 Translation translate_through_midi_text(const std::string& score_name,
                                         const std::string& file,
                                         const std::string& notes_name,

@@ -18,7 +18,9 @@ InMemoryRun::InMemoryRun(const std::string& score_name,
 }
 
 void InMemoryRun::set_score(std::string bytes) {
-  state.input = score_from_bytes(state.input_name, std::move(bytes));
+  OpenedScore score = score_from_bytes(std::move(bytes));
+  state.input = std::move(score.source);
+  state.input_kind = score.kind;
 }
 
 void InMemoryRun::add_events(const std::vector<EventRecord>& events) {
@@ -27,8 +29,7 @@ void InMemoryRun::add_events(const std::vector<EventRecord>& events) {
 }
 
 Translation translate_source(const std::string& score_name,
-                             std::unique_ptr<LineSource> input,
-                             const std::string& notes_name,
+                             OpenedScore input, const std::string& notes_name,
                              const TranslationOptions& options) {
   Translation result;
   {
@@ -36,7 +37,8 @@ Translation translate_source(const std::string& score_name,
     run.state.all_tracks = options.all_tracks;
     run.state.overlap = options.overlap;
     print_banner(run.state);
-    run.state.input = std::move(input);
+    run.state.input = std::move(input.source);
+    run.state.input_kind = input.kind;
     result.status =
         run_guarded(run.state, [&] { translate_open_files(run.state); });
     if (options.after_run) options.after_run(run.state, result.status);
@@ -52,8 +54,7 @@ Translation translate_in_memory(const std::string& score_name,
                                 std::string bytes,
                                 const std::string& notes_name,
                                 const TranslationOptions& options) {
-  return translate_source(score_name,
-                          score_from_bytes(score_name, std::move(bytes)),
+  return translate_source(score_name, score_from_bytes(std::move(bytes)),
                           notes_name, options);
 }
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
-#include "reader/line_source.h"
+#include "reader/open_score.h"
 
 namespace morvane {
 
@@ -61,11 +61,10 @@ Translation translate_in_memory(const std::string& score_name,
                                 const std::string& notes_name,
                                 const TranslationOptions& options = {});
 
-// The same for a score source the caller made (tests read a MIDI file by
-// way of its text this way).
+// The same for a score the caller opened (tests read a MIDI file by way of
+// its text this way).
 Translation translate_source(const std::string& score_name,
-                             std::unique_ptr<LineSource> input,
-                             const std::string& notes_name,
+                             OpenedScore input, const std::string& notes_name,
                              const TranslationOptions& options = {});
 
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #include "driver/open_files.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "driver/banner.h"
 #include "driver/console.h"
@@ -36,7 +37,11 @@ bool is_same_file(const std::string& a, const std::string& b) {
 
 void open_files(RunState& state, const std::vector<std::string>& args) {
   settle_names(state, args);
-  if (state.input == nullptr) state.input = open_score(state.input_name);
+  if (state.input == nullptr) {
+    OpenedScore score = open_score(state.input_name);
+    state.input = std::move(score.source);
+    state.input_kind = score.kind;
+  }
   if (state.input == nullptr) {
     fail(state, "\n Can't open " + state.input_name + " as input score\n");
   }

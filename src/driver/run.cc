@@ -12,7 +12,8 @@
 #include "driver/banner.h"
 #include "driver/console.h"
 #include "driver/open_files.h"
-#include "reader/read_score.h"
+#include "reader/midi/read_midi_score.h"
+#include "reader/read_text_score.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
 
@@ -30,6 +31,14 @@ void translate(RunState& state, const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+void read_score(RunState& state) {
+  if (state.input_kind == ScoreKind::midi_file) {
+    read_midi_score(state);
+  } else {
+    read_text_score(state);
+  }
+}
 
 void translate_open_files(RunState& state) {
   read_score(state);

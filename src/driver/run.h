@@ -18,6 +18,11 @@ namespace morvane {
 // notes an instrument.
 int run(RunState& state, std::vector<std::string> args);
 
+// Reads state.input with the reader of the kind it was opened as: a
+// standard MIDI file's events, or a MIDI text file's lines. Throws
+// RunFailure.
+void read_score(RunState& state);
+
 // The stages after the files are open: read, order, durations, write (the
 // last three overlapped as shape says), and the check that the note list
 // reached its file whole. Throws RunFailure.

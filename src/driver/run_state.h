@@ -168,22 +168,6 @@ struct OverlapShape {
   std::size_t settle_step = std::size_t{1} << 12;
   // Below this many events a second thread is not worth starting.
   std::size_t min_events = std::size_t{1} << 16;
-  // From a MIDI text score of this many bytes on, a second thread scans
-  // its second part while the first reads the first.
-  std::size_t split_read_bytes = std::size_t{1} << 21;
-  // The first part's share of the bytes, in percent: more than half, as the
-  // first thread also goes over the second part's scans once it has read
-  // its own, and reads its part faster than the second thread scans its
-  // own. Measured on a million lines, median of 15 runs each: the read took
-  // 28.8 ms with 50, 22.6 with 55, 21.0 with 60 and 22.4 with 64.
-  unsigned first_part_percent = 60;
-  // But no more than this share plus late_part_bytes: much of the first
-  // part's lead pays for the second thread's start, the same on any score.
-  // On ten million lines (270 MB) with 60 the second thread waited some
-  // 45 ms for the first; with 52 plus 2 MiB (53%) the two meet, and the
-  // read ends 15 to 20 ms sooner. A million lines get 60% either way.
-  unsigned large_first_part_percent = 52;
-  std::size_t late_part_bytes = std::size_t{2} << 20;
   // Levels of the time sort's heap kept plain above its blocks (see
   // base/heap_layout.h); an even number from 2 on. It changes where the
   // elements lie, never the order: tests make it small, so that the blocks
@@ -197,17 +181,16 @@ struct OverlapShape {
   unsigned pairing_passes = 2;
 };
 
+// What a score turned out to be when it was opened (reader/open_score.h):
+// a MIDI text file, read line by line, or a standard MIDI file, decoded.
+enum class ScoreKind : uint8_t { midi_text, midi_file };
+
 // Carries the exit status of a failed run to the process entry. The message
 // has been written before it is thrown.
 struct RunFailure {
   int status;
 };
 
-// While a MIDI text score of 2 MiB or more is read, a second thread scans
-// its second part (reader/score_tail.h): it reads the file through a handle
-// of its own and writes only its own memory, which the first thread reads
-// once it has joined it.
-//
 // From 65,536 events on (see OverlapShape) a second thread works beside the
 // first while the order is sorted. It reads division, table (input order,
 // never changed after reading; the wide fields are rounded before it
@@ -230,6 +213,7 @@ struct RunState {
   std::string input_name;
   std::string output_name;
   std::unique_ptr<LineSource> input;
+  ScoreKind input_kind = ScoreKind::midi_text;
   std::unique_ptr<NoteListFile> output;
 
   // Every track with notes is an instrument, named or not (--all-tracks).

@@ -24,12 +24,12 @@ void reserve_events(RunState& state, std::size_t expected) {
   });
 }
 
-int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
+void GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
   EventTable& table = state.table;
   if (!try_allocate(state, FailPoint::table_grow,
                     [&] { table.slots.resize(new_count); })) {
     say(state, "\n GET_LMEM 1: No memory for array\n");
-    return 0;
+    fail_on_out(state, "\n Insufficient memory for file input\n");
   }
   if (wide_record) {
     allocate_or_fail(state, FailPoint::wide_record,
@@ -41,15 +41,12 @@ int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
                        table.wide.emplace_back();
                      });
   }
-  return 1;
 }
 
 void append_event_growing(RunState& state, const EventRecord& event) {
   EventTable& table = state.table;
   const bool packed = EventTable::fits_packed(event);
-  if (GET_LMEM(state, table.slots.size() + 1, !packed) == 0) {
-    fail_on_out(state, "\n Insufficient memory for file input\n");
-  }
+  GET_LMEM(state, table.slots.size() + 1, !packed);
   StoredEvent& slot = table.slots.back();
   slot.time_ticks = event.time_ticks;
   if (packed) {

@@ -23,10 +23,9 @@ void reserve_events(RunState& state, std::size_t expected);
 
 // Makes room for one more event so that the table holds new_count slots
 // (the caller's count plus one), and for its WideFields when wide_record.
-// Returns 1 on success; 0, after its message on standard output, when the
-// table could not grow. Ends the run with status 1 when the table grew but
-// the wide record could not be had.
-int GET_LMEM(RunState& state, std::size_t new_count, bool wide_record);
+// Ends the run with status 1, its messages on standard output, when either
+// cannot be had.
+void GET_LMEM(RunState& state, std::size_t new_count, bool wide_record);
 
 // Appends an event that append_event could not place in the room there is.
 void append_event_growing(RunState& state, const EventRecord& event);

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "reader/scanner.h"
-#include "reader/track_sections.h"
 
 namespace morvane {
 namespace {
@@ -30,6 +29,15 @@ bool plain_number(const char*& p, const char* end, int32_t& out) {
   }
   out = static_cast<int32_t>(value);
   return p != start;
+}
+
+// Whether line names a track: "0 Meta TrkName ...", or "0 Meta SeqName ..."
+// where the sequence name names the track.
+bool is_name_line(std::string_view line, bool sequence_names_track) {
+  // Most lines are events; one look at a character sends them on.
+  if (line.size() < kNameMarker.size() || line[2] != 'M') return false;
+  return starts_with(line, kNameMarker) ||
+         (sequence_names_track && starts_with(line, kSequenceMarker));
 }
 
 // line is word, alone or before white space.
@@ -96,10 +104,26 @@ LineScan scan_line(std::string_view line) {
   return scan;
 }
 
-bool is_track_start(std::string_view line) { return is_word_line(line, "MTrk"); }
-
-bool is_track_close(std::string_view line) {
-  return is_word_line(line, "TrkEnd");
+ClassifiedLine classify_line(std::string_view line,
+                             bool sequence_names_track) {
+  ClassifiedLine c;
+  if (scan_plain_note(line, c.scan)) return c;
+  line = up_to_nul(line);
+  if (is_name_line(line, sequence_names_track)) {
+    c.form = LineForm::name;
+    c.text = line;
+    return c;
+  }
+  c.scan = scan_line(line);
+  if (is_word_line(line, "MTrk")) {
+    c.form = LineForm::track_start;
+  } else if (is_word_line(line, "TrkEnd")) {
+    c.form = LineForm::track_close;
+  } else if (starts_with(line, kSequenceMarker)) {
+    c.form = LineForm::sequence_name;
+    c.text = line;
+  }
+  return c;
 }
 
 }  // namespace morvane

@@ -1,6 +1,9 @@
-// What the score reader takes from an event line: its own scan, with the
-// kind word reduced to what the reader asks of it. The same for a line
-// scanned where it is read and for one scanned ahead on another thread.
+// What the score reader takes from a line of a MIDI text score: its form
+// (a name line, a track's start or close, a sequence name, or an event
+// line) and its own scan, with the kind word reduced to what the reader
+// asks of it. classify_line is the one place a line is classified; the
+// text reader feeds it every line, and the MIDI file reader gives the same
+// classification for each event of a file (read_midi_score.h).
 
 #ifndef MORVANE_READER_LINE_SCAN_H_
 #define MORVANE_READER_LINE_SCAN_H_
@@ -9,6 +12,11 @@
 #include <string_view>
 
 namespace morvane {
+
+inline constexpr std::string_view kNameMarker = "0 Meta TrkName";
+// A converter writes the name of a file's first track as a sequence name,
+// and a format 0 file has no other track.
+inline constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
 
 enum class LineKind : uint8_t {
   other,
@@ -29,6 +37,27 @@ struct LineScan {
   friend bool operator==(const LineScan&, const LineScan&) = default;
 };
 
+enum class LineForm : uint8_t {
+  event,          // any line not below; its scan says what it sets
+  name,           // names a track and opens its section
+  track_start,    // "MTrk", alone or before white space
+  track_close,    // "TrkEnd", alone or before white space
+  sequence_name,  // "0 Meta SeqName ..." where it names no track
+};
+
+// A line as the reader takes it. scan is the line's own (none for a name
+// line); text is the line up to its first NUL byte for a name or a
+// sequence name line, whose words the reader takes when it needs them.
+struct ClassifiedLine {
+  LineForm form = LineForm::event;
+  LineScan scan;
+  std::string_view text;
+};
+
+// Classifies line, as its source holds it (not yet cut at a NUL byte).
+// sequence_names_track: "0 Meta SeqName ..." is a name line (format 0).
+ClassifiedLine classify_line(std::string_view line, bool sequence_names_track);
+
 // The line's scan as an event line "%d%s ch=%d n=%d v=%d".
 LineScan scan_line(std::string_view line);
 
@@ -41,12 +70,15 @@ LineScan scan_line(std::string_view line);
 // tried on a line that has not been cut at a NUL byte.
 bool scan_plain_note(std::string_view line, LineScan& scan);
 
-// True for a line "MTrk" (a track's start), alone or before white space.
-bool is_track_start(std::string_view line);
+// True when line begins with marker.
+inline bool starts_with(std::string_view line, std::string_view marker) {
+  return line.substr(0, marker.size()) == marker;
+}
 
-// True for a line "TrkEnd" (a track's last line), alone or before white
-// space.
-bool is_track_close(std::string_view line);
+// A C program sees a line only up to its first NUL byte.
+inline std::string_view up_to_nul(std::string_view line) {
+  return line.substr(0, line.find('\0'));
+}
 
 }  // namespace morvane
 

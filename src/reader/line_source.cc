@@ -3,22 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#if defined(__unix__)
-#include <sys/stat.h>
-#endif
-
 namespace morvane {
-namespace {
-
-// The line that starts at text[pos], with its line feed if it has one.
-std::string_view line_at(std::string_view text, std::size_t& pos) {
-  const std::size_t start = pos;
-  const std::size_t feed = text.find('\n', start);
-  pos = feed == std::string_view::npos ? text.size() : feed + 1;
-  return text.substr(start, pos - start);
-}
-
-}  // namespace
 
 std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   std::error_code ignored;
@@ -26,44 +11,21 @@ std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   if (std::filesystem::is_directory(name, ignored)) return nullptr;
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return nullptr;
-  std::unique_ptr<FileLineSource> source = from_stream(file, name);
+  std::unique_ptr<FileLineSource> source = from_stream(file);
   std::error_code unknown;
   const auto size = std::filesystem::file_size(name, unknown);
   if (!unknown) source->size_ = static_cast<std::size_t>(size);
   return source;
 }
 
-std::unique_ptr<FileLineSource> FileLineSource::from_stream(
-    std::FILE* file, const std::string& name) {
-  std::unique_ptr<FileLineSource> source(new FileLineSource(file, name));
+std::unique_ptr<FileLineSource> FileLineSource::from_stream(std::FILE* file) {
+  std::unique_ptr<FileLineSource> source(new FileLineSource(file));
   source->refill();
   return source;
 }
 
-std::unique_ptr<FileLineSource> FileLineSource::open_again_at(
-    std::size_t offset) const {
-#if defined(__unix__)
-  std::FILE* file = std::fopen(name_.c_str(), "rb");
-  if (file == nullptr) return nullptr;
-  struct stat mine, other;
-  if (fstat(fileno(file_), &mine) != 0 || fstat(fileno(file), &other) != 0 ||
-      mine.st_dev != other.st_dev || mine.st_ino != other.st_ino ||
-      fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) {
-    std::fclose(file);
-    return nullptr;
-  }
-  std::unique_ptr<FileLineSource> source(new FileLineSource(file, name_));
-  source->block_offset_ = offset;
-  source->size_ = size_;
-  return source;
-#else
-  (void)offset;
-  return nullptr;
-#endif
-}
-
-FileLineSource::FileLineSource(std::FILE* file, const std::string& name)
-    : file_(file), block_(new char[kBlockSize]), name_(name) {}
+FileLineSource::FileLineSource(std::FILE* file)
+    : file_(file), block_(new char[kBlockSize]) {}
 
 FileLineSource::~FileLineSource() { std::fclose(file_); }
 
@@ -72,7 +34,6 @@ bool FileLineSource::refill() {
   if (begin_ > 0 && begin_ < end_) {
     std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
   }
-  block_offset_ += begin_;
   end_ -= begin_;
   begin_ = 0;
   const std::size_t got =
@@ -81,7 +42,6 @@ bool FileLineSource::refill() {
   if (got == 0) {
     at_end_ = true;
     error_ = std::ferror(file_) != 0;
-    if (error_) failure_ = "\n Can't read " + name_ + " as input score\n";
     return false;
   }
   return true;
@@ -92,9 +52,17 @@ bool FileLineSource::starts_with(std::string_view prefix) const {
          std::memcmp(block_.get() + begin_, prefix.data(), prefix.size()) == 0;
 }
 
-bool FileLineSource::next_line(std::string_view& line) {
+LineRead FileLineSource::next_lines(std::string_view& lines) {
+  const std::string_view held(block_.get() + begin_, end_ - begin_);
+  const std::size_t last_feed = held.rfind('\n');
+  if (last_feed == std::string_view::npos) return next_line(lines);
+  lines = held.substr(0, last_feed + 1);
+  begin_ += lines.size();
+  return LineRead::lines;
+}
+
+LineRead FileLineSource::next_line(std::string_view& line) {
   long_line_.clear();
-  line_start_ = block_offset_ + begin_;
   for (;;) {
     const char* start = block_.get() + begin_;
     const std::size_t avail = end_ - begin_;
@@ -110,23 +78,21 @@ bool FileLineSource::next_line(std::string_view& line) {
         long_line_.append(start, length);
         line = long_line_;
       }
-      return true;
+      return LineRead::lines;
     }
     // No line end in the block: keep the piece and read on. A piece that
     // fills the whole block is set aside so that lines of any length fit.
     if (begin_ == 0 && end_ == kBlockSize) {
       long_line_.append(start, avail);
-      block_offset_ += end_;
       begin_ = end_ = 0;
     }
     if (!refill()) {
-      if (error_) return false;
+      if (error_) return LineRead::error;
       long_line_.append(block_.get() + begin_, end_ - begin_);
-      block_offset_ += end_;
       begin_ = end_ = 0;
-      if (long_line_.empty()) return false;
+      if (long_line_.empty()) return LineRead::end;
       line = long_line_;
-      return true;
+      return LineRead::lines;
     }
   }
 }
@@ -139,11 +105,22 @@ bool FileLineSource::read_rest(std::string& bytes) {
   return !error_;
 }
 
-bool MemoryLineSource::next_line(std::string_view& line) {
-  if (pos_ >= text_.size()) return false;
-  line = line_at(text_, pos_);
-  return true;
+LineRead MemoryLineSource::next_lines(std::string_view& lines) {
+  if (pos_ >= text_.size()) return LineRead::end;
+  lines = std::string_view(text_).substr(pos_);
+  pos_ = text_.size();
+  return LineRead::lines;
 }
 
+bool MemoryLineSource::read_rest(std::string& bytes) {
+  if (pos_ == 0 && bytes.empty()) {
+    bytes = std::move(text_);  // the common case: no copy of a large file
+  } else {
+    bytes.append(text_, pos_);
+  }
+  text_.clear();
+  pos_ = 0;
+  return true;
+}
 
 }  // namespace morvane

@@ -1,7 +1,6 @@
-// Opening a score: a MIDI text file is read line by line as it is; a
-// standard MIDI file (its first four bytes "MThd") is decoded at once and
-// read as the MIDI text lines a converter would write for it. The reader
-// never knows which it got.
+// Opening a score, and telling which kind it is: a standard MIDI file when
+// its first four bytes are "MThd", else a MIDI text file. The run reads
+// each kind with its own reader (read_text_score.h, read_midi_score.h).
 
 #ifndef MORVANE_READER_OPEN_SCORE_H_
 #define MORVANE_READER_OPEN_SCORE_H_
@@ -9,18 +8,21 @@
 #include <memory>
 #include <string>
 
+#include "driver/run_state.h"
 #include "reader/line_source.h"
 
 namespace morvane {
 
-// The lines of the score file name; null when it cannot be opened. A MIDI
-// file that is damaged or cannot be read gives no lines and says why in
-// its failure().
-std::unique_ptr<LineSource> open_score(const std::string& name);
+struct OpenedScore {
+  std::unique_ptr<LineSource> source;  // null when it could not be opened
+  ScoreKind kind = ScoreKind::midi_text;
+};
 
-// The same for a score held in memory, named name in messages.
-std::unique_ptr<LineSource> score_from_bytes(const std::string& name,
-                                             std::string bytes);
+// The score file name, opened, and its kind.
+OpenedScore open_score(const std::string& name);
+
+// The same for a score held in memory.
+OpenedScore score_from_bytes(std::string bytes);
 
 }  // namespace morvane
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "driver/console.h"
+#include "reader/event_table.h"
 #include "writer/note_list_file.h"
 
 namespace morvane {
@@ -21,8 +23,8 @@ void report_name(RunState& state, ReaderFields& fields) {
   fields.track_named = true;
 }
 
-}  // namespace
-
+// A name line names an instrument by its two words and opens its section.
+// With no word the first word of the name before stays.
 void read_name_line(RunState& state, ReaderFields& fields,
                     std::string_view line) {
   fields.name.second.clear();
@@ -31,18 +33,9 @@ void read_name_line(RunState& state, ReaderFields& fields,
   report_name(state, fields);
 }
 
-void start_unnamed_track(ReaderFields& fields) {
-  ++fields.tracks_seen;
-  fields.track_named = false;
-  fields.track_has_sequence_name = false;
-}
-
-void keep_sequence_name(ReaderFields& fields, std::string_view line) {
-  fields.sequence_name = NameFields{};
-  scan_track_name(line, fields.sequence_name, "SeqName");
-  fields.track_has_sequence_name = true;
-}
-
+// With every track an instrument: the first note line of a track without a
+// name names it, by its sequence name or else by its number, and opens its
+// section.
 void name_track_by_note(RunState& state, ReaderFields& fields) {
   if (fields.track_has_sequence_name) {
     fields.name = fields.sequence_name;
@@ -54,16 +47,172 @@ void name_track_by_note(RunState& state, ReaderFields& fields) {
   report_name(state, fields);
 }
 
-void take_division(RunState& state, int32_t division) {
+// A note line as far as its own scan goes.
+bool is_note_line(const LineScan& scan) {
+  return scan.assigned >= 2 &&
+         (scan.kind == LineKind::note_on || scan.kind == LineKind::note_off);
+}
+
+// A line outside every section. With every track an instrument, an MTrk
+// line starts a track with no name, a sequence name line is kept in case
+// the track gets no name of its own, and the first note line of a track
+// without a name names it and opens its section; otherwise a note start
+// here is counted as passed over.
+void read_outside_line(RunState& state, ReaderFields& fields,
+                       const ClassifiedLine& line) {
+  if (state.all_tracks) {
+    if (line.form == LineForm::track_start) {
+      ++fields.tracks_seen;
+      fields.track_named = false;
+      fields.track_has_sequence_name = false;
+      return;
+    }
+    if (!fields.track_named && line.form == LineForm::sequence_name) {
+      fields.sequence_name = NameFields{};
+      scan_track_name(line.text, fields.sequence_name, "SeqName");
+      fields.track_has_sequence_name = true;
+      return;
+    }
+  }
+  // The line's own fields: outside a section none are carried.
+  const LineScan& scan = line.scan;
+  if (state.all_tracks && !fields.track_named && is_note_line(scan)) {
+    name_track_by_note(state, fields);
+    return;
+  }
+  if (scan.kind == LineKind::note_on && scan.assigned == 5 &&
+      scan.velocity > 0) {
+    ++state.passed_over_notes;
+  }
+}
+
+// A line inside a track section. Only note lines are events; every other
+// line still sets the working fields its scan reaches, so that a later line
+// which leaves a field out carries the value.
+void read_section_line(RunState& state, ReaderFields& fields,
+                       const LineScan& scan, uint64_t line_number) {
+  EventFields& event = fields.event;
+  switch (scan.assigned) {
+    default: event.velocity = scan.velocity; [[fallthrough]];
+    case 4: event.note = scan.note; [[fallthrough]];
+    case 3: event.channel = scan.channel; [[fallthrough]];
+    case 2: case 1: event.time_ticks = scan.time_ticks; [[fallthrough]];
+    case 0: break;
+  }
+  if (scan.overflow) number_out_of_range(state, line_number);
+  if (scan.assigned < 2) return;  // no kind word of its own
+  switch (scan.kind) {
+    case LineKind::note_on:
+      append_event(state, EventRecord{event.time_ticks, event.channel,
+                                      event.note, event.velocity});
+      break;
+    case LineKind::note_off:
+      // A note off ends its note whatever velocity it releases with.
+      append_event(state,
+                   EventRecord{event.time_ticks, event.channel, event.note, 0});
+      break;
+    case LineKind::track_end:
+      // Text, lyric and marker lines sit among the notes; only the track's
+      // end closes its section.
+      fields.in_section = false;
+      break;
+    case LineKind::other:
+      break;
+  }
+}
+
+// A line that is not a name line, read where it stands. A track named by
+// its first note line reads that line as an event.
+void read_in_place(RunState& state, ReaderFields& fields,
+                   const ClassifiedLine& line, uint64_t line_number) {
+  if (!fields.in_section) read_outside_line(state, fields, line);
+  if (fields.in_section) {
+    read_section_line(state, fields, line.scan, line_number);
+  }
+}
+
+// Ends a track's wait. Right after its name line, which opened a section,
+// the note lines it held are the named track's, read as if they stood
+// there, and its other lines stay passed over. Else every line it held is
+// read as it would have been had none waited.
+void end_wait(RunState& state, ReaderFields& fields) {
+  const bool named = fields.in_section;
+  fields.track_waits = false;
+  for (const HeldLine& held : fields.held) {
+    if (named && !is_note_line(held.scan)) continue;
+    read_in_place(state, fields, ClassifiedLine{LineForm::event, held.scan, {}},
+                  held.line_number);
+  }
+  fields.held.clear();
+}
+
+// While a track waits for its name: holds the line, and returns true, when
+// it is a note line of time 0, or when with every track an instrument a
+// held note line would have opened a section for it already; ends the wait
+// when the line ends the track or has another time (one out of range too).
+bool held_for_name(RunState& state, ReaderFields& fields,
+                   const ClassifiedLine& line, uint64_t line_number) {
+  if (!fields.track_waits) return false;
+  const LineScan& scan = line.scan;
+  const bool other_time =
+      scan.assigned == 0 ? scan.overflow : scan.time_ticks != 0;
+  if (line.form == LineForm::track_start ||
+      line.form == LineForm::track_close ||
+      scan.kind == LineKind::track_end || other_time) {
+    end_wait(state, fields);
+    return false;
+  }
+  // A line with no field of its own changes nothing, in a section or out.
+  const bool held = is_note_line(scan) || (state.all_tracks &&
+                                           !fields.held.empty() &&
+                                           scan.assigned > 0);
+  if (held) fields.held.push_back(HeldLine{scan, line_number});
+  return held;
+}
+
+}  // namespace
+
+void start_reading(RunState& state, int32_t division,
+                   std::size_t expected_events) {
+  // Every time in the note list is divided by it; zero or a negative
+  // number of ticks per beat has no meaning.
   if (division <= 0) {
     fail(state, "\nBadly formed MIDI text file: division must be above 0.\n");
   }
   state.division = division;
+  reserve_events(state, expected_events);
+  say(state, "Instruments: ");
+  state.output->write("// MORVANE file.\n");
+}
+
+void read_line(RunState& state, ReaderFields& fields,
+               const ClassifiedLine& line, uint64_t line_number) {
+  if (line.form == LineForm::name) {
+    // The note lines its track listed before it are its own.
+    read_name_line(state, fields, line.text);
+    end_wait(state, fields);
+    return;
+  }
+  if (held_for_name(state, fields, line, line_number)) return;
+  read_in_place(state, fields, line, line_number);
+  if (line.form == LineForm::track_start && !fields.in_section) {
+    fields.track_waits = true;
+  }
+}
+
+void finish_reading(RunState& state, ReaderFields& fields) {
+  end_wait(state, fields);
+  say(state, "\nNumber of lines in array " +
+                 std::to_string(state.table.events()) + "\n");
 }
 
 void number_out_of_range(RunState& state, uint64_t line_number) {
   fail(state, "\nNumber out of range in line " + std::to_string(line_number) +
                   " of the MIDI text file.\n");
+}
+
+void cannot_read(RunState& state) {
+  fail(state, "\n Can't read " + state.input_name + " as input score\n");
 }
 
 }  // namespace morvane

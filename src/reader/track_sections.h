@@ -1,12 +1,23 @@
-// What the score reader keeps from line to line, and what it does when a
-// track is named: shared by the reader of MIDI text lines and the reader of
-// MIDI files' events, which must agree line for line.
+// The section rules of the score reader, in one place: what it keeps from
+// line to line and what each classified line (line_scan.h) does to it. The
+// reader of MIDI text lines and the reader of MIDI files' events both feed
+// their lines here, so that they agree line for line.
+//
+// From the header the reader takes the division (ticks per quarter note);
+// each name line names an instrument (echoed to the console and the note
+// list) and opens a track section. In a section, the note lines (kind word
+// On or Off) are the events, an Off line always a note's end, until a
+// "Meta TrkEnd" line closes it; other lines only set the fields that later
+// lines may leave out. Lines outside sections are passed over (a note start
+// there is counted), but for a track's note lines of time 0 listed before
+// its name line: they wait for the name, and are read right after it. With
+// every track an instrument (--all-tracks), the first note line of a track
+// without a name names it, by its sequence name or else by its number.
 
 #ifndef MORVANE_READER_TRACK_SECTIONS_H_
 #define MORVANE_READER_TRACK_SECTIONS_H_
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "driver/run_state.h"
@@ -14,11 +25,6 @@
 #include "reader/scanner.h"
 
 namespace morvane {
-
-inline constexpr std::string_view kNameMarker = "0 Meta TrkName";
-// A converter writes the name of a file's first track as a sequence name,
-// and a format 0 file has no other track.
-inline constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
 
 // A line held back while its track waits for its name, with its number in
 // the file.
@@ -47,51 +53,29 @@ struct ReaderFields {
   // when the track ends or another time comes first, they are read as they
   // would have been had none waited.
   bool track_waits = false;
-  std::vector<HeldLine> held;  // the text reader's, in file order
+  std::vector<HeldLine> held;  // in file order
 };
 
-inline bool starts_with(std::string_view line, std::string_view marker) {
-  return line.substr(0, marker.size()) == marker;
-}
+// Sets the division (ticks per beat), ending the run when it is not above
+// 0; sets room aside for about expected_events; opens the console's list of
+// instruments and writes the note list's first line.
+void start_reading(RunState& state, int32_t division,
+                   std::size_t expected_events);
 
-// A C program sees a line only up to its first NUL byte.
-inline std::string_view up_to_nul(std::string_view line) {
-  return line.substr(0, line.find('\0'));
-}
+// Reads line, number line_number of the score, by the rules above. Ends
+// the run on a number out of range in a section, or when memory runs out.
+void read_line(RunState& state, ReaderFields& fields,
+               const ClassifiedLine& line, uint64_t line_number);
 
-// Whether line names a track: "0 Meta TrkName ...", or "0 Meta SeqName ..."
-// in a score whose sequence name names its track.
-inline bool is_name_line(const ReaderFields& fields, std::string_view line) {
-  // Most lines are events; one look at a character sends them on.
-  if (line.size() < kNameMarker.size() || line[2] != 'M') return false;
-  return starts_with(line, kNameMarker) ||
-         (fields.sequence_names_track && starts_with(line, kSequenceMarker));
-}
-
-// A name line ("0 Meta TrkName ...", or "0 Meta SeqName ..." when that
-// names the track) names an instrument by its two words and opens its
-// section.
-void read_name_line(RunState& state, ReaderFields& fields,
-                    std::string_view line);
-
-// With every track an instrument: an MTrk line starts a track with no name.
-void start_unnamed_track(ReaderFields& fields);
-
-// With every track an instrument: a sequence name line outside a section,
-// kept in case the track gets no name of its own.
-void keep_sequence_name(ReaderFields& fields, std::string_view line);
-
-// With every track an instrument: the first note line of a track without a
-// name names it, by its sequence name or else by its number, and opens its
-// section.
-void name_track_by_note(RunState& state, ReaderFields& fields);
-
-// Sets the division, ticks per beat; ends the run when it is not above 0
-// (every time in the note list is divided by it).
-void take_division(RunState& state, int32_t division);
+// The score has ended: reads the lines still waiting for a name and says
+// how many events the table holds.
+void finish_reading(RunState& state, ReaderFields& fields);
 
 // Ends the run: a number of line line_number does not fit 32 bits.
 [[noreturn]] void number_out_of_range(RunState& state, uint64_t line_number);
+
+// Ends the run: the score could not be read to its end.
+[[noreturn]] void cannot_read(RunState& state);
 
 }  // namespace morvane
 

@@ -149,8 +149,8 @@ uint32_t decode_header(Reader& in, MidiEvents& events) {
 
 }  // namespace
 
-bool decode_midi_file(std::string_view bytes, MidiEvents& events,
-                      MidiFileError& error) {
+std::optional<MidiFileError> decode_midi_file(std::string_view bytes,
+                                              MidiEvents& events) {
   try {
     Reader in(bytes, 0, bytes.size());
     const uint32_t announced = decode_header(in, events);
@@ -180,11 +180,9 @@ bool decode_midi_file(std::string_view bytes, MidiEvents& events,
       in.bytes(length, "");
     }
   } catch (const Damage& damage) {
-    error.reason = damage.reason;
-    error.offset = damage.offset;
-    return false;
+    return MidiFileError{damage.reason, damage.offset};
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace morvane

@@ -1,6 +1,6 @@
 // The events of a standard MIDI file, decoded in file order and handed to
-// a handler, which may render them as MIDI text lines (midi_file.h) or read
-// them as a score (read_midi_score.h).
+// a handler, which reads them as a score (read_midi_score.h) or, in the
+// tests, renders them as MIDI text lines.
 //
 // The handler is told of each chunk and event exactly where the MIDI text
 // rendering of the file has a line: the header, "MTrk" at a track's start,
@@ -11,11 +11,13 @@
 #define MORVANE_READER_MIDI_MIDI_DECODER_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace morvane {
 
+// Where and how a file is damaged.
 struct MidiFileError {
   std::string reason;   // a few words: what is wrong
   uint64_t offset = 0;  // the byte of the file where it was found
@@ -43,11 +45,13 @@ class MidiEvents {
   virtual void escape(uint64_t time, std::string_view data) = 0;
 };
 
-// Decodes bytes, a standard MIDI file, into events. Returns false, with
-// error set, when the file is damaged: events up to the damage have been
-// handed out. Linear in the size of the file; never reads outside bytes.
-bool decode_midi_file(std::string_view bytes, MidiEvents& events,
-                      MidiFileError& error);
+// Decodes bytes, a standard MIDI file, into events; returns the damage, or
+// none when the file is whole. A damaged file's events up to the damage
+// have been handed out. What a handler throws passes through and ends the
+// decoding there (the score reader's RunFailure does). Linear in the size
+// of the file; never reads outside bytes.
+std::optional<MidiFileError> decode_midi_file(std::string_view bytes,
+                                              MidiEvents& events);
 
 }  // namespace morvane
 

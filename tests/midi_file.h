@@ -1,7 +1,8 @@
 // Standard MIDI files rendered as the MIDI text lines that a MIDI-file-to-
-// text converter writes for them. The translator reads a MIDI file's events
-// straight (read_midi_score.h); the rendering is what it must agree with,
-// line for line, and the tests hold it to that.
+// text converter writes for them: the tests' oracle. The translator reads a
+// MIDI file's events straight (read_midi_score.h); the rendering, read as
+// lines, is what it must agree with, and the converter's own renderings of
+// the corpus hold the rendering to the byte.
 //
 // Example: the bytes of a format 1 file with division 480 whose second
 // track is named Flute and plays one note render as
@@ -17,8 +18,8 @@
 //   480 Meta TrkEnd
 //   TrkEnd
 
-#ifndef MORVANE_READER_MIDI_MIDI_FILE_H_
-#define MORVANE_READER_MIDI_MIDI_FILE_H_
+#ifndef MORVANE_TESTS_MIDI_FILE_H_
+#define MORVANE_TESTS_MIDI_FILE_H_
 
 #include <string>
 #include <string_view>
@@ -33,11 +34,6 @@ namespace morvane {
 bool render_midi_text(std::string_view bytes, std::string& text,
                       MidiFileError& error);
 
-// Appends the text of a meta event after its time and a blank, as in
-// "Meta TrkName \"Flute\"" (a first track's name is "Meta SeqName").
-void append_meta_event(std::string& text, unsigned type, std::string_view data,
-                       bool first_track);
-
 }  // namespace morvane
 
-#endif  // MORVANE_READER_MIDI_MIDI_FILE_H_
+#endif  // MORVANE_TESTS_MIDI_FILE_H_

@@ -1,5 +1,6 @@
-#include "reader/midi/midi_file.h"
+#include "midi_file.h"
 
+#include "reader/midi/meta_text.h"
 #include "writer/format_decimal.h"
 
 namespace morvane {
@@ -20,29 +21,6 @@ void append_bytes(std::string& out, std::string_view bytes) {
   }
 }
 
-// Text of a meta event, in quotes with C-like escapes.
-void append_quoted(std::string& out, std::string_view text) {
-  out.push_back('"');
-  for (char c : text) {
-    const auto byte = static_cast<uint8_t>(c);
-    switch (byte) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case 0: out += "\\0"; break;
-      default:
-        if (byte >= 32 && byte <= 126) {
-          out.push_back(c);
-        } else {
-          out += "\\x";
-          append_hex_byte(out, byte);
-        }
-    }
-  }
-  out.push_back('"');
-}
-
 // 2 to the power exponent, in decimal, for any byte-sized exponent.
 void append_power_of_two(std::string& out, unsigned exponent) {
   std::string digits = "1";  // least significant digit first
@@ -61,6 +39,76 @@ void append_power_of_two(std::string& out, unsigned exponent) {
 // The byte at index, or 0 when a short meta event does not store it.
 unsigned byte_or_zero(std::string_view data, std::size_t index) {
   return index < data.size() ? static_cast<uint8_t>(data[index]) : 0u;
+}
+
+void append_fixed_meta(std::string& text, unsigned type, std::string_view data) {
+  auto at = [data](std::size_t index) { return byte_or_zero(data, index); };
+  auto number = [&text](unsigned value) {
+    text.push_back(' ');
+    append_int(text, value);
+  };
+  switch (type) {
+    case 0x00:
+      text += "SeqNr";
+      number(at(0) << 8 | at(1));
+      break;
+    case 0x2f:
+      text += "Meta TrkEnd";
+      break;
+    case 0x51:
+      text += "Tempo";
+      number(at(0) << 16 | at(1) << 8 | at(2));
+      break;
+    case 0x54:
+      text += "SMPTE";
+      for (std::size_t k = 0; k < 5; ++k) number(at(k));
+      break;
+    case 0x58:
+      text += "TimeSig";
+      number(at(0));
+      text.push_back('/');
+      append_power_of_two(text, at(1));
+      number(at(2));
+      number(at(3));
+      break;
+    case 0x59:
+      text += "KeySig ";
+      append_int(text, static_cast<int8_t>(at(0)));
+      text += at(1) == 0 ? " major" : " minor";
+      break;
+    case 0x7f:
+      text += "SeqSpec";
+      append_bytes(text, data);
+      break;
+    default:
+      text += "Meta 0x";
+      append_hex_byte(text, static_cast<uint8_t>(type));
+      append_bytes(text, data);
+  }
+}
+
+// The text of a meta event after its time and a blank, as in
+// "Meta TrkName \"Flute\"" (a first track's name is "Meta SeqName").
+void append_meta_event(std::string& text, unsigned type, std::string_view data,
+                       bool first_track) {
+  static const char* const kTextKinds[] = {
+      nullptr,   "Text",   "Copyright", "TrkName", "InstrName",
+      "Lyric",   "Marker", "Cue",       "Unrec"};
+  if (type >= 1 && type <= 15) {
+    text += "Meta ";
+    if (type == 3 && first_track) {
+      text += "SeqName";
+    } else if (type <= 8) {
+      text += kTextKinds[type];
+    } else {
+      text += "0x";
+      append_hex_byte(text, static_cast<uint8_t>(type));
+    }
+    text.push_back(' ');
+    append_quoted(text, data);
+  } else {
+    append_fixed_meta(text, type, data);
+  }
 }
 
 class TextRenderer : public MidiEvents {
@@ -153,80 +201,14 @@ class TextRenderer : public MidiEvents {
   bool first_track_ = false;
 };
 
-void append_fixed_meta(std::string& text, unsigned type, std::string_view data) {
-  auto at = [data](std::size_t index) { return byte_or_zero(data, index); };
-  auto number = [&text](unsigned value) {
-    text.push_back(' ');
-    append_int(text, value);
-  };
-  switch (type) {
-    case 0x00:
-      text += "SeqNr";
-      number(at(0) << 8 | at(1));
-      break;
-    case 0x2f:
-      text += "Meta TrkEnd";
-      break;
-    case 0x51:
-      text += "Tempo";
-      number(at(0) << 16 | at(1) << 8 | at(2));
-      break;
-    case 0x54:
-      text += "SMPTE";
-      for (std::size_t k = 0; k < 5; ++k) number(at(k));
-      break;
-    case 0x58:
-      text += "TimeSig";
-      number(at(0));
-      text.push_back('/');
-      append_power_of_two(text, at(1));
-      number(at(2));
-      number(at(3));
-      break;
-    case 0x59:
-      text += "KeySig ";
-      append_int(text, static_cast<int8_t>(at(0)));
-      text += at(1) == 0 ? " major" : " minor";
-      break;
-    case 0x7f:
-      text += "SeqSpec";
-      append_bytes(text, data);
-      break;
-    default:
-      text += "Meta 0x";
-      append_hex_byte(text, static_cast<uint8_t>(type));
-      append_bytes(text, data);
-  }
-}
-
 }  // namespace
-
-void append_meta_event(std::string& text, unsigned type, std::string_view data,
-                       bool first_track) {
-  static const char* const kTextKinds[] = {
-      nullptr,   "Text",   "Copyright", "TrkName", "InstrName",
-      "Lyric",   "Marker", "Cue",       "Unrec"};
-  if (type >= 1 && type <= 15) {
-    text += "Meta ";
-    if (type == 3 && first_track) {
-      text += "SeqName";
-    } else if (type <= 8) {
-      text += kTextKinds[type];
-    } else {
-      text += "0x";
-      append_hex_byte(text, static_cast<uint8_t>(type));
-    }
-    text.push_back(' ');
-    append_quoted(text, data);
-  } else {
-    append_fixed_meta(text, type, data);
-  }
-}
 
 bool render_midi_text(std::string_view bytes, std::string& text,
                       MidiFileError& error) {
   TextRenderer renderer(text);
-  return decode_midi_file(bytes, renderer, error);
+  const std::optional<MidiFileError> damage = decode_midi_file(bytes, renderer);
+  if (damage) error = *damage;
+  return !damage;
 }
 
 }  // namespace morvane

@@ -1,0 +1,68 @@
+#include "reader/read_text_score.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "driver/console.h"
+#include "reader/event_table.h"
+#include "reader/line_scan.h"
+#include "reader/line_source.h"
+#include "reader/scanner.h"
+#include "reader/track_sections.h"
+
+namespace morvane {
+namespace {
+
+// The next run of whole lines as the source holds them; false at the end of
+// the input. Ends the run when the input cannot be read.
+bool next_lines(RunState& state, std::string_view& lines) {
+  switch (state.input->next_lines(lines)) {
+    case LineRead::lines: return true;
+    case LineRead::end: return false;
+    case LineRead::error: break;
+  }
+  cannot_read(state);
+}
+
+// Takes the first line, with its line feed, off lines.
+std::string_view cut_line(std::string_view& lines) {
+  const std::size_t feed = lines.find('\n');
+  const std::string_view line =
+      lines.substr(0, feed == std::string_view::npos ? feed : feed + 1);
+  lines.remove_prefix(line.size());
+  return line;
+}
+
+HeaderFields read_header(RunState& state, std::string_view line) {
+  line = up_to_nul(line);
+  if (line.substr(0, 5) != "MFile") {
+    fail(state, "\nBadly formed MIDI text file.\n");
+  }
+  HeaderFields header;
+  if (scan_header(line, header).overflow) number_out_of_range(state, 1);
+  return header;
+}
+
+}  // namespace
+
+void read_text_score(RunState& state) {
+  create_event_table(state);
+  std::string_view lines;
+  if (!next_lines(state, lines)) fail(state, "\nEmpty MIDI text file.\n");
+  const HeaderFields header = read_header(state, cut_line(lines));
+  // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.
+  start_reading(state, header.division, state.input->size_hint() / 16 + 1);
+  ReaderFields fields;
+  fields.sequence_names_track = header.format == 0;
+  uint64_t line_number = 1;
+  do {
+    while (!lines.empty()) {
+      read_line(state, fields,
+                classify_line(cut_line(lines), fields.sequence_names_track),
+                ++line_number);
+    }
+  } while (next_lines(state, lines));
+  finish_reading(state, fields);
+}
+
+}  // namespace morvane
