@@ -81,7 +81,16 @@ class ReplacingFile : public OutputFile {
   }
   bool positional() const override { return true; }
   bool write_at(uint64_t offset, std::string_view data) override {
-    return fd_ >= 0 && write_all_at(fd_, offset, data);
+    if (fd_ < 0 || !write_all_at(fd_, offset, data)) return false;
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    // Renamed over an old list, a file still in memory is written out by
+    // ext4 right then, on the run's last step (35 to 60 ms at ten million
+    // lines). Started here, on the thread that writes behind the sort, that
+    // work is done while the sort runs. Only a wish; nothing fails without.
+    sync_file_range(fd_, static_cast<off_t>(offset),
+                    static_cast<off_t>(data.size()), SYNC_FILE_RANGE_WRITE);
+#endif
+    return true;
   }
   bool commit() override {
     if (fd_ < 0) return false;
