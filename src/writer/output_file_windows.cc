@@ -81,12 +81,15 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
       std::fclose(probe);
     }
     const std::filesystem::path path = name;
+    std::string prefix = ".";
+    prefix += path.filename().string();
+    prefix += ".morvane-";
+    prefix += std::to_string(GetCurrentProcessId());
+    prefix += '-';
     for (int tries = 0; tries < 100; ++tries) {
       const std::string temporary =
           (path.parent_path() /
-           ("." + path.filename().string() + ".morvane-" +
-            std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount() + tries)))
+           (prefix + std::to_string(GetTickCount() + tries)))
               .string();
       // Created here, never an earlier file of the same name.
       const int fd = _open(temporary.c_str(),
