@@ -55,10 +55,19 @@ std::string file_name(py::handle path, py::object& shown) {
   PyObject* name = PyOS_FSPath(path.ptr());
   if (name == nullptr) throw py::error_already_set();
   shown = py::reinterpret_steal<py::object>(name);
-  if (PyBytes_Check(name)) return std::string(py::bytes(shown));
-  PyObject* encoded = PyUnicode_EncodeFSDefault(name);
-  if (encoded == nullptr) throw py::error_already_set();
-  return std::string(py::reinterpret_steal<py::bytes>(encoded));
+  std::string bytes;
+  if (PyBytes_Check(name)) {
+    bytes = std::string(py::bytes(shown));
+  } else {
+    PyObject* encoded = PyUnicode_EncodeFSDefault(name);
+    if (encoded == nullptr) throw py::error_already_set();
+    bytes = std::string(py::reinterpret_steal<py::bytes>(encoded));
+  }
+  // As Python's own file functions: the system would read up to the NUL.
+  if (bytes.find('\0') != std::string::npos) {
+    throw py::value_error("embedded null byte");
+  }
+  return bytes;
 }
 
 bool is_path(py::handle source) {
@@ -72,8 +81,10 @@ ScoreSource score_source(py::handle source, py::object& shown) {
     return ScoreSource::memory(std::string(py::reinterpret_borrow<py::bytes>(source)));
   }
   if (PyObject_CheckBuffer(source.ptr())) {
-    return ScoreSource::memory(std::string(py::bytes(
-        py::reinterpret_steal<py::object>(PyBytes_FromObject(source.ptr())))));
+    PyObject* bytes = PyBytes_FromObject(source.ptr());  // a released view fails
+    if (bytes == nullptr) throw py::error_already_set();
+    return ScoreSource::memory(
+        std::string(py::reinterpret_steal<py::bytes>(bytes)));
   }
   throw py::type_error(
       "source must be a path (str or os.PathLike) or bytes holding a score, "

@@ -144,7 +144,7 @@ ScoreRun write_score_list(ScoreSource source, const std::string& destination,
       state.input = std::move(score.source);
       state.input_kind = score.kind;
     }
-    status = run(state, {"morvane", source.name, destination});
+    status = run_files(state, source.name, destination);
     take_state(result, state, status);
   }
   take_console(result, out.str(), err.str(), source.name, destination);

@@ -220,9 +220,25 @@ TEST(EndToEndOutput, WhereTheListGoes) {
   EXPECT_EQ(locked.err, "\n Can't open locked.txt for score output\n");
   EXPECT_EQ(locked.notes, kOld);
 
+  // A folder the run may not write in, holding a list it may: written in
+  // place, and left as it was by a score refused before the writing.
+  std::filesystem::create_directory(dir.path("shut"));
+  dir.write("shut/notes.txt", kOld);
+  chmod(dir.path("shut/notes.txt").c_str(), 0666);
+  chmod(dir.path("shut").c_str(), geteuid() == 0 ? 0755 : 0555);
+  dir.write("bad.txt", "MFile 1 1 0\n");
+  EXPECT_EQ(
+      run_morvane(dir, "bad.txt shut/notes.txt", "", "shut/notes.txt", as_user)
+          .notes,
+      kOld);
+  EXPECT_EQ(
+      run_morvane(dir, "score.txt shut/notes.txt", "", "shut/notes.txt", as_user)
+          .notes,
+      list);
+  chmod(dir.path("shut").c_str(), 0755);
+
   // Closed standard streams: the failure's message goes nowhere, not into
   // the list, which stays as it was.
-  dir.write("bad.txt", "MFile 1 1 0\n");
   dir.write("notes.txt", kOld);
   const Outcome closed =
       run_morvane(dir, "bad.txt notes.txt <&- >&- 2>&-", "", "notes.txt");

@@ -29,7 +29,9 @@ namespace {
 
 unsigned threads_for(const BatchOptions& options) {
   if (options.jobs > 0) return options.jobs;
-  return std::max(1u, std::thread::hardware_concurrency());
+  // No more note lists in flight than a signal can find and remove.
+  return std::clamp(std::thread::hardware_concurrency(), 1u,
+                    static_cast<unsigned>(morvane::kMostPending));
 }
 
 std::vector<ScoreResult> translate_all(const ScoreSearch& search,

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "writer/pending_files.h"
+
 namespace morvane::batch {
 
 const char kUsage[] =
@@ -35,7 +37,9 @@ namespace {
 bool parse_jobs(std::string_view text, unsigned& jobs) {
   const char* end = text.data() + text.size();
   auto [stop, error] = std::from_chars(text.data(), end, jobs);
-  return error == std::errc() && stop == end && jobs >= 1;
+  // No more note lists in flight than a signal can find and remove.
+  return error == std::errc() && stop == end && jobs >= 1 &&
+         jobs <= static_cast<unsigned>(morvane::kMostPending);
 }
 
 ParsedArgs usage_error(std::string message) {
@@ -99,8 +103,8 @@ ParsedArgs parse_args(const std::vector<std::string>& args) {
       }
       if (name == "-j" || name == "--jobs") {
         if (!parse_jobs(value, o.jobs)) {
-          return usage_error("--jobs needs a whole number from 1 on, not '" +
-                             value + "'");
+          return usage_error(
+              "--jobs needs a whole number from 1 to 64, not '" + value + "'");
         }
       } else if (name == "--report") {
         o.report = value;

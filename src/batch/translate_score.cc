@@ -39,12 +39,7 @@ ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
   // that name in the working folder for the score.
   state.all_tracks = all_tracks;
   ScoreResult result;
-  // run() reads a first argument -a or --all-tracks that names no file as
-  // the option: a missing score of that name must fail as a missing score.
-  const bool like_option = job.score == "-a" || job.score == "--all-tracks";
-  const int status =
-      run(state, {"morvane", like_option ? "./" + job.score : job.score,
-                  job.output});
+  const int status = run_files(state, job.score, job.output);
   if (status != 0) {
     // The run left the old note list as it was, or made none: a failed
     // score never looks up to date.

@@ -90,6 +90,14 @@ int run(RunState& state, std::vector<std::string> args) {
   return run_guarded(state, [&] { translate(state, args); });
 }
 
+int run_files(RunState& state, const std::string& score,
+              const std::string& notes) {
+  // run() takes a first argument -a or --all-tracks that names no file for
+  // the option: a missing score of that name must fail as a missing score.
+  const bool like_option = score == "-a" || score == "--all-tracks";
+  return run(state, {"morvane", like_option ? "./" + score : score, notes});
+}
+
 int run_guarded(RunState& state, const std::function<void()>& body) {
   int status = 0;
   try {

@@ -23,6 +23,12 @@ int run(RunState& state, std::vector<std::string> args);
 // RunFailure.
 void read_score(RunState& state);
 
+// Runs `morvane score notes` for callers that name files: the score is
+// taken as a file even where its name is one of the options; every track
+// is an instrument as state.all_tracks says. Returns the exit status.
+int run_files(RunState& state, const std::string& score,
+              const std::string& notes);
+
 // The stages after the files are open: read, order, durations, write (the
 // last three overlapped as shape says), and the check that the note list
 // reached its file whole. Throws RunFailure.

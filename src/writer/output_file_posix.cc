@@ -45,11 +45,18 @@ bool write_all_at(int fd, uint64_t offset, std::string_view data) {
 // A device, a pipe, the console's own file, or a file written in place.
 class StreamFile : public OutputFile {
  public:
-  explicit StreamFile(int fd) : fd_(fd) {}
+  // empty_first: a regular file written in place, emptied at the first
+  // write, so that a run that fails before it leaves the file as it was.
+  explicit StreamFile(int fd, bool empty_first = false)
+      : fd_(fd), empty_first_(empty_first) {}
   ~StreamFile() override { abandon(); }
 
   bool append(std::string_view data) override {
-    return fd_ >= 0 && write_all(fd_, data);
+    if (fd_ < 0) return false;
+    if (std::exchange(empty_first_, false) && ftruncate(fd_, 0) != 0) {
+      return false;
+    }
+    return write_all(fd_, data);
   }
   bool commit() override {
     if (fd_ < 0) return false;
@@ -62,6 +69,7 @@ class StreamFile : public OutputFile {
 
  private:
   int fd_;
+  bool empty_first_;
 };
 
 // A temporary file beside the note list, renamed over it at the end.
@@ -155,11 +163,11 @@ std::string random_suffix() {
   return suffix;
 }
 
-// Creates `.NAME.morvane-XXXXXX` beside target, with the mode a new file
-// gets (0666 less the umask), and remembers it at pending. Returns the
-// descriptor, or -1.
-int make_temporary(const std::string& target, std::string& temporary,
-                   int& pending) {
+// Creates `.NAME.morvane-XXXXXX` beside target with mode (less the
+// umask), and remembers it at pending. Returns the descriptor, or -1 with
+// errno set.
+int make_temporary(const std::string& target, mode_t mode,
+                   std::string& temporary, int& pending) {
   const std::filesystem::path path = target;
   std::string base = path.filename().string();
   if (base.size() > 200) base.resize(200);  // room for the rest of the name
@@ -170,10 +178,11 @@ int make_temporary(const std::string& target, std::string& temporary,
     // leave it behind.
     pending = remember_pending(temporary.c_str());
     const int fd = ::open(temporary.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) return fd;
     const int error = errno;
     forget_pending(std::exchange(pending, -1));
+    errno = error;
     if (error != EEXIST) return -1;
   }
   return -1;
@@ -225,13 +234,20 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   }
   std::string temporary;
   int pending = -1;
-  const int fd = make_temporary(target, temporary, pending);
+  // Beside an old list, owner only until it has the old list's bits, which
+  // may be fewer than a new file's.
+  const int fd = make_temporary(target, exists ? 0600 : 0666, temporary,
+                                pending);
   if (fd < 0) {
-    // No temporary file can be made in that folder: written in place.
+    // Only where the folder may not be written in (a file in it may) is
+    // the list written in place; it is emptied at its first write, not
+    // here, so that a score refused meanwhile leaves it as it was. A full
+    // disk, say, is a file that cannot be opened.
+    if (errno != EACCES && errno != EPERM && errno != EROFS) return nullptr;
     const int in_place =
-        ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (in_place < 0) return nullptr;
-    return std::make_unique<StreamFile>(in_place);
+    return std::make_unique<StreamFile>(in_place, true);
   }
   if (exists) {
     // The new list keeps the old one's owner, where we may give it, and

@@ -15,7 +15,7 @@ namespace {
 
 // Fixed room, so that the handler reads nothing that may be freed under
 // it: a place is free, being filled, or holds a path.
-constexpr int kPlaces = 64;
+constexpr int kPlaces = kMostPending;
 constexpr std::size_t kPathBytes = 4096;
 enum : int { kFree, kFilling, kHeld };
 std::atomic<int> places[kPlaces];

@@ -13,6 +13,10 @@
 
 namespace morvane {
 
+// How many temporary lists can be pending at once: a program that writes
+// more at a time leaves the others to a signal.
+inline constexpr int kMostPending = 64;
+
 // Keeps path until forget_pending; returns its place, or -1 when every
 // place is taken (then a signal leaves that file behind).
 int remember_pending(const char* path);
