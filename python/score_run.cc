@@ -147,7 +147,8 @@ ScoreRun write_score_list(ScoreSource source, const std::string& destination,
     status = run_files(state, source.name, destination);
     take_state(result, state, status);
   }
-  take_console(result, out.str(), err.str(), source.name, destination);
+  take_console(result, out.str(), err.str(), score_argument(source.name),
+               destination);
   if (status == 0) result.note_list = read_back(destination);
   return result;
 }

@@ -133,6 +133,19 @@ def test_file_errors(tmp_path, capfd):
         morvane.write_note_list(score, score)
     with pytest.raises(TypeError):
         morvane.translate(42)
+    released = memoryview(b"MThd")
+    released.release()
+    with pytest.raises(ValueError):
+        morvane.translate(released)
+    with pytest.raises(ValueError, match="null"):
+        morvane.write_note_list(score, str(tmp_path / "x") + "\0y")
+    monkeypatch_dir = os.getcwd()
+    os.chdir(tmp_path)
+    try:  # a score named like an option is a file all the same
+        with pytest.raises(FileNotFoundError):
+            morvane.write_note_list("-a", "x.notes")
+    finally:
+        os.chdir(monkeypatch_dir)
     assert capfd.readouterr() == ("", "")
 
 

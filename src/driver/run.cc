@@ -90,12 +90,16 @@ int run(RunState& state, std::vector<std::string> args) {
   return run_guarded(state, [&] { translate(state, args); });
 }
 
-int run_files(RunState& state, const std::string& score,
-              const std::string& notes) {
+std::string score_argument(const std::string& score) {
   // run() takes a first argument -a or --all-tracks that names no file for
   // the option: a missing score of that name must fail as a missing score.
   const bool like_option = score == "-a" || score == "--all-tracks";
-  return run(state, {"morvane", like_option ? "./" + score : score, notes});
+  return like_option ? "./" + score : score;
+}
+
+int run_files(RunState& state, const std::string& score,
+              const std::string& notes) {
+  return run(state, {"morvane", score_argument(score), notes});
 }
 
 int run_guarded(RunState& state, const std::function<void()>& body) {

@@ -23,9 +23,13 @@ int run(RunState& state, std::vector<std::string> args);
 // RunFailure.
 void read_score(RunState& state);
 
-// Runs `morvane score notes` for callers that name files: the score is
-// taken as a file even where its name is one of the options; every track
-// is an instrument as state.all_tracks says. Returns the exit status.
+// The score's name as run_files hands it to run(): taken as a file even
+// where it is one of the options ("./-a"), and so named in messages.
+std::string score_argument(const std::string& score);
+
+// Runs `morvane score notes` for callers that name files, the score by
+// score_argument; every track is an instrument as state.all_tracks says.
+// Returns the exit status.
 int run_files(RunState& state, const std::string& score,
               const std::string& notes);
 
