@@ -26,14 +26,10 @@ struct Result {
 
 // Runs the stages after reading on events, either overlapped with shape or
 // one after the other, and gives what reached the console and note list.
-// A note list that is not positional takes the path of a pipe: its text
-// waits in memory until the sort is done.
 Result finish(const std::vector<EventRecord>& events, int32_t division,
-              const OverlapShape* shape, FailPoint fail_at = FailPoint::none,
-              bool positional = true) {
+              const OverlapShape* shape, FailPoint fail_at = FailPoint::none) {
   InMemoryRun run("score", "notes.txt");
   RunState& state = run.state;
-  state.output = NoteListFile::in_memory(&run.notes, positional);
   state.output->write("// a header line, as the reader writes it\n");
   state.division = division;
   state.fail_at = fail_at;
@@ -88,14 +84,10 @@ TEST(OverlappedStagesTest, SameNoteListAsTheStagesInTurn) {
     const Result expected = finish(events, division, nullptr);
     ASSERT_EQ(expected.status, 0);
     const OverlapShape& shape = shapes[round % std::size(shapes)];
-    for (bool positional : {true, false}) {
-      const Result overlapped =
-          finish(events, division, &shape, FailPoint::none, positional);
-      EXPECT_EQ(overlapped.status, 0);
-      EXPECT_EQ(overlapped.out, expected.out) << "round " << round;
-      ASSERT_EQ(overlapped.notes, expected.notes)
-          << "round " << round << (positional ? "" : ", kept in memory");
-    }
+    const Result overlapped = finish(events, division, &shape);
+    EXPECT_EQ(overlapped.status, 0);
+    EXPECT_EQ(overlapped.out, expected.out) << "round " << round;
+    ASSERT_EQ(overlapped.notes, expected.notes) << "round " << round;
     compared += static_cast<int>(expected.notes.size());
   }
   EXPECT_GT(compared, 1000000);  // the runs wrote lines worth comparing

@@ -59,11 +59,9 @@ std::vector<std::size_t> count_keys(const EventTable& table,
   return count;
 }
 
-// Splits the keys into ranges, each closed once its events reach share
-// (and the last where the events end), so that there are no more ranges
-// than the events have shares, and none is empty. Returns where each
-// range ends (its last key plus one), and sets room to the most events a
-// range has: no more than share plus one key's.
+// Splits the keys into non-empty ranges, each closed once its events reach
+// share. Returns where each range ends (its last key plus one), and sets
+// room to the most events a range has (at most share plus one key's).
 std::vector<std::size_t> key_ranges(const std::vector<std::size_t>& count,
                                     std::size_t share, std::size_t& room) {
   std::vector<std::size_t> range_ends;
@@ -81,10 +79,9 @@ std::vector<std::size_t> key_ranges(const std::vector<std::size_t>& count,
 }
 
 // Puts the note events of keys first .. last - 1 into grouped, grouped by
-// key (a counting sort, so each group stays in input order), each group
-// then in time order with ties kept in input order. Groups are short and
-// nearly in order already, so this is far cheaper than ordering all events
-// at once. group_end[k - first] is where group k ends.
+// key (a counting sort: input order within a group), then each group in
+// time order, ties in input order; groups are short and nearly in order.
+// group_end[k - first] is where group k ends.
 void group_keys(const EventTable& table, KeyNumbers& numbers,
                 const std::vector<std::size_t>& count, std::size_t first,
                 std::size_t last, KeyedEvent* grouped,
@@ -173,16 +170,14 @@ void pair_notes(RunState& state) {
   const std::vector<std::size_t> count = count_keys(state.table, numbers);
   std::size_t events = 0;
   for (std::size_t c : count) events += c;
-  // The pairs are taken a range at a time, so that the working room holds
-  // about a share of the events rather than all of them: on a large score
-  // that saves more memory than another pass over the table costs time.
+  // A range of pairs at a time, so that the working room holds a share of
+  // the events rather than all of them.
   const std::size_t passes = state.overlap.pairing_passes;
   const std::size_t share = (events + passes - 1) / passes;
   std::size_t room = 0;
   const std::vector<std::size_t> range_ends = key_ranges(count, share, room);
-  // Left unwritten (each range fills what it reads) and in huge pages: the
-  // events go to as many places at once as there are keys, which small
-  // pages would spread beyond the reach of address translation.
+  // In huge pages: the events go to as many places at once as there are
+  // keys, which small pages would spread beyond the address translation.
   const LargeArray<KeyedEvent> grouped(room);
   std::vector<std::size_t> group_end;
   std::size_t first = 0;

@@ -2,13 +2,11 @@
 // beats (quarter notes).
 //
 // The pairing follows the events as a player meets them: in time order
-// (times rounded as the time ordering rounds them) and, at one tick, in
-// input order (tracks as the file lists them, lines in order within a
-// track). So it does not depend on the order in which the heap sort leaves
-// equal times. An end (velocity 0) closes every sounding note of its
-// channel and note begun at an earlier tick; when there is none, it closes
-// those begun before it at its own tick (notes of no length). A start that
-// nothing closes has the duration 0.
+// (times rounded as the sort rounds them) and, at one tick, in input order,
+// whatever order the heap sort leaves equal times in. An end (velocity 0)
+// closes every sounding note of its channel and note begun at an earlier
+// tick; when there is none, those begun before it at its own tick (notes of
+// no length). A start that nothing closes has the duration 0.
 
 #ifndef MORVANE_ANALYSIS_COMPUTE_DURATIONS_H_
 #define MORVANE_ANALYSIS_COMPUTE_DURATIONS_H_
@@ -29,13 +27,12 @@ inline float start_beats(int32_t time_ticks, int32_t division) {
 // when it cannot be had.
 void allocate_durations(RunState& state);
 
-// Sets state.arrays.duration_beats[slot] for every note start of the table:
-// the time of its end in beats, formed in double precision, minus its
-// start_beats, rounded to single precision once. Needs the durations
-// allocated, the wide fields rounded (TimeSort does it) and division > 0.
-// Reads only the table, never the time order, so it may run while the
-// order is being sorted. Linear in the events when the table is a few runs
-// of ascending times (the tracks of a score); n log n at worst.
+// Sets state.arrays.duration_beats[slot] for every note start: its end in
+// beats, in double precision, minus its start_beats, rounded to single
+// precision once. Needs the durations allocated, the wide fields rounded
+// (TimeSort does it) and division > 0. Reads only the table, so it may run
+// while the order is sorted. Linear when the table is a few runs of
+// ascending times (a score's tracks); n log n at worst.
 void pair_notes(RunState& state);
 
 // allocate_durations, then pair_notes.

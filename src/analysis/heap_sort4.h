@@ -1,24 +1,20 @@
 // The heap sort that puts the events in time order.
 //
-// The order in which it leaves equal keys is part of the program's output:
-// the note list is compared byte for byte, and the duration stage pairs a
-// note start with the first matching end after it. So the steps below make
-// exactly the comparisons and moves of the classic heap sort (build the heap
-// from node n/2 back to 1, then move the largest to the end, one at a time),
-// with a strict less-than on the keys; a different (even a stable) sort
-// would change note lists. The tests hold it to a literal copy of those
-// steps.
+// The order in which it leaves equal keys is part of every note list, so
+// the steps below make exactly the comparisons and moves of the classic
+// heap sort (build the heap from node n/2 back to 1, then move the largest
+// to the end, one at a time), with a strict less-than on the keys; any
+// other sort, even a stable one, would change note lists. The tests hold it
+// to a literal copy of those steps.
 //
-// Elements are 1-based: elements 1 .. n are sorted, element 0 is untouched.
-// They live where a HeapLayout of n nodes puts them (layout.place(i)), which
-// changes where they are in memory, never the steps. `key(element)` gives
-// the sort key; moving an element moves all of it. `settled(first)` is
-// told, as the sorted tail grows, that elements first .. n hold their
-// final values and will not be touched again, so that another thread may
-// start on them; it is not told of the last two, which settle as the
-// function returns.
+// Elements 1 .. n are sorted (element 0 is untouched), where a HeapLayout
+// of n nodes puts them (layout.place(i)): that changes where they are in
+// memory, never the steps. `key(element)` gives the sort key. As the sorted
+// tail grows, `settled(first)` is told that elements first .. n are final,
+// so that another thread may start on them (not of the last two, which
+// settle as the function returns).
 //
-// This function is performance-critical; benchmark any change.
+// Performance-critical; benchmark any change.
 
 #ifndef MORVANE_ANALYSIS_HEAP_SORT4_H_
 #define MORVANE_ANALYSIS_HEAP_SORT4_H_
@@ -39,8 +35,7 @@ struct NothingSettled {
 namespace heap_sort4_detail {
 
 // Where the children of node i, at place q, live (the second at the next
-// place). In the plain top a node's place is its number; within a whole
-// block, the children of its first two places are two of its own.
+// place).
 inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
                                   std::size_t q) {
   if (2 * i < layout.plain_end()) return 2 * i;
@@ -51,11 +46,9 @@ inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
   return layout.place(2 * i);
 }
 
-// Asks for the lines of bytes from place first on, so that they are on
-// their way while the walk compares what it has. The address is worked out
-// as a number: near the bottom it lies past the array, and a prefetch
-// never faults. Blocks start on a line, and so do the plain top's runs of
-// 16 nodes from 16i (the array starts on a page).
+// Asks for the cache lines from place first on, so that they are on their
+// way while the walk compares what it has. The address may lie past the
+// array (a prefetch never faults), so it is worked out as a number.
 template <typename Element>
 inline void prefetch_places(const Element* a, std::size_t first,
                             std::size_t bytes) {
@@ -68,8 +61,8 @@ inline void prefetch_places(const Element* a, std::size_t first,
 
 // Sifts the element with moving_key down from node i (at place q) of the
 // heap of nodes 1 .. ir: moves each larger child up while moving_key is
-// below it, and returns the place left for the moving element. Of two
-// children the second is taken only when its key is strictly greater.
+// below it (of two children the second only when strictly greater), and
+// returns the place left for the moving element.
 template <typename Element, typename Key, typename KeyValue>
 inline std::size_t sift_down(Element* a, const HeapLayout& layout,
                              std::size_t i, std::size_t q, std::size_t ir,
@@ -98,20 +91,15 @@ inline std::size_t sift_down(Element* a, const HeapLayout& layout,
 // reached the other way round: the larger child moves up at every level
 // down to the bottom, then the moving element climbs back while it is not
 // below the element it passed. The larger children's path does not depend
-// on the moving element, and along it the keys only fall (the heap below
-// the root is whole), so "moving_key below this key" holds down to some
-// node and nowhere under it: climbing from the bottom stops at the very
-// node where sift_down stops, with the very same moves in the end. Each
-// level costs one comparison instead of two; the climb is short when the
-// moving element is small, as it is in the second phase, where it comes
-// from the heap's last leaf.
+// on the moving element and its keys only fall, so the climb stops at the
+// very node where sift_down stops, with the same moves in the end. A level
+// costs one comparison instead of two, and the climb is short: in the
+// second phase the moving element comes from the last leaf.
 //
-// While both children and all four grandchildren exist it goes down two
-// levels a step: the six keys are loaded at once, and the grandchildren's
-// pair is picked by the children's comparison without waiting for a load.
-// The choices, and so the moves, are those of two single steps. In the
-// plain top the six are in two places, below it in one block; each step
-// asks for what the next one will load.
+// Where all four grandchildren exist it goes down two levels a step: the
+// six keys are loaded at once, and the children's comparison picks the
+// grandchildren's pair without waiting for a load. The choices are those
+// of two single steps. Each step asks for what the next one will load.
 template <typename Element, typename Key, typename KeyValue>
 inline std::size_t sift_down_to_bottom(Element* a, const HeapLayout& layout,
                                        std::size_t ir, Key key,
@@ -189,11 +177,11 @@ inline std::size_t sift_down_to_bottom(Element* a, const HeapLayout& layout,
 
 }  // namespace heap_sort4_detail
 
-// The heap sort's first phase sifts down every node that has a child, from
-// node n/2 back to node 1. A sift from node l touches only the subtree under
-// l, so any order that takes each node after all of its descendants gives
-// the same heap; the parts below use that to build subtrees one at a time
-// (each in cache while it is built) and on two threads at once.
+// The first phase sifts down every node that has a child, from node n/2
+// back to 1. A sift from node l touches only the subtree under l, so any
+// order that takes each node after all of its descendants gives the same
+// heap: subtrees are built one at a time (each in cache while it is built),
+// on two threads at once.
 
 // Sifts down the nodes of the subtree under root that have a child, in
 // a[1..n]: its deepest level first, each level from its last node.
@@ -256,17 +244,6 @@ void heap_extract4(std::size_t n, Element* a, const HeapLayout& layout,
     a[heap_sort4_detail::sift_down_to_bottom(a, layout, ir, key,
                                              key(moving))] = moving;
   }
-}
-
-// Sorts nodes 1 .. n of a, laid out by layout (of n nodes), in ascending
-// order of key. Needs n >= 2: with fewer the steps never reach their end,
-// and a shorter range is already in order.
-template <typename Element, typename Key, typename Settled = NothingSettled>
-void heap_sort4(std::size_t n, Element* a, const HeapLayout& layout, Key key,
-                Settled settled = {}) {
-  assert(n >= 2);
-  heap_build_top4(n, a, layout, key, n / 2 + 1);
-  heap_extract4(n, a, layout, key, settled);
 }
 
 }  // namespace morvane

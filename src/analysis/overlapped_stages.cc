@@ -57,28 +57,25 @@ class SettledFrom {
 
 // Pairs the notes, which needs only the table in input order, then formats
 // the time order block by block from the top, waiting for each block to
-// settle. Touches only the table, settled elements of the order and its own
-// memory, so it may run beside the sort.
+// settle, and writes each where it belongs in the file. Touches only the
+// table, settled elements of the order, the file and its own memory, so it
+// may run beside the sort.
 class Tail {
  public:
-  // Ends the run, as compute_durations does, when the durations cannot be
-  // had.
+  // Ends the run, as compute_durations does, without room for durations.
   Tail(RunState& state, const OverlapShape& shape, SettledFrom& settled)
       : state_(state), shape_(shape), settled_(settled) {
     allocate_durations(state);
     // Called here, on the first thread: the file is the second thread's
     // from now until it is joined.
-    if (state.output->positional()) base_ = state.output->start_positional();
+    base_ = state.output->start_positional();
   }
 
   void run() noexcept {
     try {
       pair_notes(state_);
-      // The text's length is known once the durations are: it goes to its
-      // place in the file as it is made, and no more of it waits.
-      if (state_.output->positional()) {
-        text_.write_behind(*state_.output, base_, note_lines_length(state_));
-      }
+      // The text's length is known once the durations are.
+      NoteTextBlocks text(*state_.output, base_, note_lines_length(state_));
       for (std::size_t hi = state_.table.count(); hi > 1;) {
         // Few waits: each for an eighth of what is left (the sort settles
         // slots ever faster as its heap shrinks), and at least a block.
@@ -89,35 +86,32 @@ class Tail {
           const std::size_t lo = std::max(
               settled, hi > shape_.block_events ? hi - shape_.block_events
                                                 : std::size_t{1});
-          text_.put(state_, lo, hi);
+          text.put(state_, lo, hi);
           hi = lo;
         }
       }
-      text_.finish();
+      text.finish();
     } catch (...) {
       failure_ = std::current_exception();
     }
   }
 
-  // After run(): rethrows its failure, or writes the text in file order.
-  void write() {
+  // After run(): rethrows its failure, or says the list is written.
+  void end() {
     if (failure_) std::rethrow_exception(failure_);
     announce_note_list(state_);
-    text_.write_to(*state_.output);
   }
 
  private:
   RunState& state_;
   const OverlapShape& shape_;
   SettledFrom& settled_;
-  NoteTextBlocks text_;
   std::size_t base_ = 0;  // where the note lines begin in the file
   std::exception_ptr failure_;
 };
 
 // Should this thread leave early (by an exception), tells the second one
-// that everything has settled, so that it cannot wait for ever, and joins
-// it.
+// that all has settled, so that it cannot wait for ever, and joins it.
 class JoinOnExit {
  public:
   JoinOnExit(std::thread& thread, SettledFrom& settled)
@@ -143,14 +137,14 @@ void sort_pair_and_write(RunState& state) {
   assert(shape.block_events >= 1);
   assert((shape.settle_step & (shape.settle_step - 1)) == 0);
   assert(state.table.events() >= 2);
+  assert(state.output->positional());
   // Nothing is settled yet. The order and then the durations are allocated
   // before the sort starts, as the stages in turn allocate them.
   SettledFrom settled(state.table.count());
   TimeSort sort(state);
   Tail tail(state, shape, settled);
   // The second thread builds heap subtrees beside this one, each taking the
-  // next that is left (their speeds differ from run to run, and so do the
-  // subtrees' sizes), then pairs the notes and formats behind the sort.
+  // next one left, then pairs the notes and formats behind the sort.
   SubtreesLeft subtrees;
   std::promise<void> its_subtrees_built;
   std::future<void> other_subtrees = its_subtrees_built.get_future();
@@ -172,7 +166,7 @@ void sort_pair_and_write(RunState& state) {
   } else {
     tail.run();
   }
-  tail.write();
+  tail.end();
 }
 
 }  // namespace morvane

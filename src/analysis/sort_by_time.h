@@ -14,16 +14,11 @@ namespace morvane {
 
 // The sort in parts that two threads may share. Every field of every event
 // passes through single precision, as the sort sees it (times above 2^24
-// ticks lose precision; a value that rounds to 2^31 becomes 2147483647;
-// byte-sized fields are exact there). heap_sort4 then orders
-// state.arrays.order, one (rounded time, table slot) element per event; the
-// table keeps its input order. Its first phase is split into the subtrees
-// under nodes kTop .. 2 kTop - 1, which may be built in any order and at
-// once, and the rest.
-//
-// The rounded times are exact floats and compare as those floats do, so
-// sorting the elements by them as integers gives the order of a sort of
-// four float arrays keyed on time, element for element.
+// ticks lose precision; a value that rounds to 2^31 becomes 2147483647).
+// The heap sort then orders state.arrays.order, one (rounded time, table
+// slot) element per event; rounded times compare as integers as they do as
+// floats. Its first phase is split into the subtrees under nodes kTop ..
+// 2 kTop - 1, which may be built in any order and at once, and the rest.
 class SubtreesLeft;
 
 class TimeSort {
@@ -72,15 +67,10 @@ class SubtreesLeft {
   std::atomic<std::size_t> next_{TimeSort::kTop};
 };
 
-// Sorts the events by time with TimeSort into state.arrays.order, so that
-// element i is the i-th event in time order. Events with equal times come
-// out in the order the heap sort leaves them, which is the order of the
-// note lines.
-//
-// settled(first) is called while the sort runs, from the calling thread,
-// each time elements first .. count() - 1 hold their final values (first
-// decreasing); it is not called for the last ones, which settle when the
-// function returns.
+// Sorts the events by time into state.arrays.order: element i is the i-th
+// event in time order, equal times as the heap sort leaves them. While it
+// runs, settled(first) is called on this thread each time elements first ..
+// count() - 1 are final (not for the last ones, final on return).
 template <typename Settled = NothingSettled>
 void sort_by_time(RunState& state, Settled settled = {}) {
   TimeSort sort(state);

@@ -1,14 +1,11 @@
 // Where the elements of the time sort's heap live in memory.
 //
-// The heap sort walks from the root to a leaf once for every element, and
-// on a large score the lower part of that walk lies outside every cache: in
-// a heap stored by its node numbers each level of the walk is a cache line
-// of its own. So below its top levels the heap is kept in blocks of one
-// cache line (eight 8-byte elements): a block holds two siblings and their
-// four children, so that one line serves two levels of the walk, and the
-// four blocks under a block lie side by side. The node numbers, and so
-// every comparison and move of the sort, stay as they are; only the place
-// of a node in memory changes.
+// The heap sort walks from the root to a leaf once for every element, and on
+// a large score the lower part of the walk lies outside every cache, a line
+// a level. So below its top levels the heap is kept in blocks of one cache
+// line (eight 8-byte elements): two siblings and their four children, so
+// that one line serves two levels, with the four blocks under a block side
+// by side. Node numbers, and so the sort's steps, stay as they are.
 //
 //   the top:            levels 0 .. plain_levels - 1, node i at place i
 //                       (place 0 unused); they stay in cache anyway, and
@@ -20,13 +17,9 @@
 //                       follow the top, in the order of p, block-level after
 //                       block-level.
 //
-// At the deepest block-level, siblings without children would leave six
-// places of their block empty: they are kept two by two after the last
-// block instead (the dense tail). So only the nodes in whole blocks take a
-// third more room than they would in a plain heap.
-//
-// Siblings always stand side by side: place(2i + 1) == place(2i) + 1.
-// Copyable; it depends only on its two numbers.
+// At the deepest block-level, siblings without children are kept two by two
+// after the last block instead (the dense tail), not in blocks six places
+// empty. Siblings always stand side by side: place(2i + 1) == place(2i) + 1.
 
 #ifndef MORVANE_BASE_HEAP_LAYOUT_H_
 #define MORVANE_BASE_HEAP_LAYOUT_H_
@@ -40,12 +33,9 @@ class HeapLayout {
  public:
   static constexpr std::size_t kBlock = 8;  // places a block
   static constexpr int kMaxLevels = 64;
-  // The top kept plain: 128 KiB of elements, well inside the cache next to
-  // the processor. Measured on the sort of a million and of ten million
-  // events, a top of 14 levels was as fast as 16 and faster than 10, 12,
-  // 18 or 20 (all plain, at a million); all in blocks (2) was slowest at a
-  // million, the bookkeeping of the blocks costing more than the lines they
-  // save while the heap still fits the larger caches.
+  // The top kept plain: 128 KiB of elements, inside the nearest caches. At
+  // a million and ten million events 14 levels were as fast as 16 and
+  // faster than 10, 12, 18 or 20; all in blocks (2) was slowest.
   static constexpr int kPlainLevels = 14;
 
   // The layout of nodes 1 .. nodes whose top plain_levels levels (at least
@@ -83,10 +73,9 @@ class HeapLayout {
     return i & ~levels_[level_of(i)].mask;
   }
 
-  // The block of block-level m >= 1 that holds the children of node p and
-  // their children, when that block is whole (4p <= nodes); its places are
-  // kBlock times it onwards. Those of the block-level below the deepest
-  // one are where such blocks would be: only good for a prefetch.
+  // The block of block-level m >= 1 that holds the children and
+  // grandchildren of node p, when whole (4p <= nodes); its places are kBlock
+  // times it onwards. Below the deepest block-level: only for a prefetch.
   std::size_t block_of(int m, std::size_t p) const {
     return block_base_[m] + p;
   }

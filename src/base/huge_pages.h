@@ -1,20 +1,13 @@
-// Large blocks read and written at scattered places: the time order (the
-// heap), the durations, the pairing's working room.
+// Large blocks read and written at scattered places (the heap, the
+// durations, the pairing's working room) are backed by huge pages, so that
+// all of one stays within reach of the processor's address translation:
+// with small pages nearly every step of the heap's walks would miss it.
+// Only whole 2 MiB pages are backed so, so such a block starts on one.
 //
-// Such a block is backed by huge pages, so that all of it stays within
-// reach of the processor's address translation: with small pages nearly
-// every step of the heap's walks would miss it. The system backs only the
-// whole 2 MiB pages of a block with them, so the large blocks here start
-// on such a page: a block as malloc places it would leave up to two of
-// them (4 MiB) in small pages.
-//
-// Blocks read and written in order (the event table, the scanned lines,
-// the note text) are plain allocations in small pages. On a virtual
-// machine that gives freed memory back to its host, the first touch of a
-// huge page the host has taken back costs far more than that of the same
-// memory in small pages (2.2 against 0.3 ms a MiB here; 0.13 when the huge
-// page was freed a moment ago), and in order their small pages cost no
-// more to reach.
+// Blocks read and written in order (the event table, the note text) stay in
+// small pages: on a virtual machine that gives freed memory back to its
+// host, the first touch of a huge page costs far more (2.2 against 0.3 ms a
+// MiB here), and in order small pages cost no more to reach.
 
 #ifndef MORVANE_BASE_HUGE_PAGES_H_
 #define MORVANE_BASE_HUGE_PAGES_H_
@@ -27,12 +20,11 @@ namespace morvane {
 
 inline constexpr std::size_t kHugePage = std::size_t{1} << 21;
 
-// bytes of memory, unwritten; from kHugePage bytes on it starts on a huge
-// page and is advised to be backed by them. Throws std::bad_alloc.
+// bytes of memory, unwritten; from kHugePage bytes on, starting on a huge
+// page and advised to be backed by them. Throws std::bad_alloc.
 void* allocate_large(std::size_t bytes);
-// The same, all 0. A large block is not written here: the system gives its
-// pages zeroed as they are first touched, so the thread that first writes
-// a page pays for it, not the one that asks for the block.
+// The same, all 0: a large block's pages come zeroed at their first touch,
+// paid for by the thread that touches them.
 void* allocate_large_zeroed(std::size_t bytes);
 void free_large(void* block, std::size_t bytes) noexcept;
 

@@ -1,10 +1,8 @@
 // A run with everything in memory: the score's bytes in, the console and
-// the note list out. The web page translates through it; tests, the
-// benchmarks and the fuzz target use it to run stages without files.
+// the note list out, for the web page, the Python module, tests, the
+// benchmarks and the fuzz target.
 //
-// Example:
 //   Translation t = translate_in_memory("song.mid", bytes, "song.notes");
-//   if (t.status == 0) show(t.notes);
 
 #ifndef MORVANE_DRIVER_IN_MEMORY_RUN_H_
 #define MORVANE_DRIVER_IN_MEMORY_RUN_H_
@@ -47,9 +45,8 @@ struct Translation {
 struct TranslationOptions {
   bool all_tracks = false;
   OverlapShape overlap;
-  // Called with the run state and the run's status once the run has ended,
-  // before the state is freed: the Python module reads the notes' unrounded
-  // starts and durations from the arrays the stages left there.
+  // Called with the run state and status after the run, before the state
+  // is freed (the Python module reads the unrounded notes there).
   std::function<void(const RunState&, int status)> after_run;
 };
 

@@ -43,10 +43,11 @@ void read_score(RunState& state) {
 void translate_open_files(RunState& state) {
   read_score(state);
   // From some 65,536 events on, a second thread pairs the notes and formats
-  // their lines while the first sorts; below that a thread costs more than
-  // it saves.
+  // their lines while the first sorts, and writes them in place; below that
+  // a thread costs more than it saves. A stream (a pipe, a device) is
+  // written in order, after the sort.
   const std::size_t enough = std::max<std::size_t>(state.overlap.min_events, 2);
-  if (state.table.events() >= enough) {
+  if (state.table.events() >= enough && state.output->positional()) {
     sort_pair_and_write(state);
   } else {
     sort_by_time(state);

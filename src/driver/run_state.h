@@ -1,16 +1,11 @@
-// The run state: everything one translation shares between its stages.
+// The run state: everything one translation shares between its stages
+// (banner, names, open, read, order, durations, write). Each stage reads and
+// writes the fields below instead of passing arguments, so a test can stop
+// after any stage and look at what it left. It owns every buffer of the
+// run; nothing else is global. A failure anywhere ends the run by throwing
+// RunFailure, which only run_guarded (driver/run.h) catches.
 //
-// A run goes once through banner, names, open, read, order, durations and
-// write. Each stage reads and writes the fields below instead of passing
-// arguments, so a test can stop after any stage and look at what it left.
-// The struct owns every buffer of the run; nothing else in the program is
-// global, and a failure anywhere ends the run by throwing RunFailure, which
-// only run_guarded (driver/run.h) catches, to return its status.
-//
-// Example, in-process:
-//   std::ostringstream out, err;
-//   std::istringstream keys;
-//   RunState state(out, err, keys);
+//   RunState state(out, err, keys);  // two ostreams and an istream
 //   int status = run(state, {"morvane", "score.txt", "notes.txt"});
 
 #ifndef MORVANE_DRIVER_RUN_STATE_H_
@@ -43,11 +38,10 @@ struct EventRecord {
   friend bool operator==(const EventRecord&, const EventRecord&) = default;
 };
 
-// How the table stores an event: 8 bytes, half the size of an EventRecord,
-// which halves the memory the reading and the sort move. Channel, note and
-// velocity that each fit a byte (nearly every event) are packed into `rest`;
-// otherwise `rest` has its top bit set and the rest of it is the index of
-// the event's own WideFields.
+// How the table stores an event: 8 bytes, half an EventRecord. Channel,
+// note and velocity that each fit a byte (nearly every event) are packed
+// into `rest`; otherwise `rest` has its top bit set and the rest of it
+// indexes the event's own WideFields.
 struct StoredEvent {
   int32_t time_ticks = 0;
   uint32_t rest = 0;
@@ -59,10 +53,8 @@ struct WideFields {
   int32_t velocity = 0;
 };
 
-// Events in input order (after sort_by_time, in time order), 1-based: slot 0
-// holds no event, so the events stand in slots 1 .. count() - 1 and count()
-// is the number of events plus 1. The slots grow geometrically, so appending
-// is amortized O(1). Not copyable: there is one table per run.
+// Events in input order, 1-based: slot 0 holds no event, so count() is the
+// number of events plus 1. Not copyable: there is one table per run.
 struct EventTable {
   static constexpr uint32_t kWide = 0x80000000u;
 
@@ -120,8 +112,8 @@ struct SortedEvent {
   uint32_t file_slot;
 };
 
-// The time order: its elements stand where the heap sort's layout put them
-// (see base/heap_layout.h), and order[i] is the i-th.
+// The time order, laid out as base/heap_layout.h says; order[i] is the
+// i-th.
 struct TimeOrder {
   LargeArray<SortedEvent> elements;  // layout.places() of them
   HeapLayout layout;
@@ -131,16 +123,10 @@ struct TimeOrder {
   }
 };
 
-// Working arrays of the analysis.
-//
-// order[1 .. count() - 1]: the events in time order, set by sort_by_time;
-// the table itself stays in input order, which the pairing of note ends
-// needs. Element 0 is unused.
-//
-// duration_beats[slot], indexed like the table (by input order): for every
-// note start, its duration in beats, set by compute_durations. A start in
-// beats is worked out where it is needed (start_beats), and other events
-// print what their records hold.
+// Working arrays of the analysis. order[1 .. count() - 1]: the events in
+// time order, set by sort_by_time (the table stays in input order, which the
+// pairing needs). duration_beats[slot], indexed like the table: each note
+// start's duration in beats, set by compute_durations.
 struct NoteArrays {
   TimeOrder order;
   LargeArray<float> duration_beats;
@@ -157,9 +143,8 @@ enum class FailPoint {
   second_thread,  // the thread cannot be started: the run goes on without
 };
 
-// How the stages after reading share two threads (see
-// analysis/overlapped_stages.h). Tests shrink it to run the two-thread
-// path on small scores.
+// How the stages after reading share two threads (analysis/
+// overlapped_stages.h). Tests shrink it to run that path on small scores.
 struct OverlapShape {
   // Slots the second thread pairs and formats at a time.
   std::size_t block_events = std::size_t{1} << 14;
@@ -168,21 +153,16 @@ struct OverlapShape {
   std::size_t settle_step = std::size_t{1} << 12;
   // Below this many events a second thread is not worth starting.
   std::size_t min_events = std::size_t{1} << 16;
-  // Levels of the time sort's heap kept plain above its blocks (see
-  // base/heap_layout.h); an even number from 2 on. It changes where the
-  // elements lie, never the order: tests make it small, so that the blocks
-  // of small heaps are walked too.
+  // Levels of the heap kept plain above its blocks (base/heap_layout.h),
+  // even, from 2; tests make it small so that small heaps have blocks too.
   int heap_plain_levels = HeapLayout::kPlainLevels;
-  // The pairing of note ends goes over the table about this many times,
-  // each time for a range of channels and notes, so that its working room
-  // holds about this share of the events (at least 1). Two: on ten million
-  // events the second pass costs some 15 ms of the second thread, and the
-  // room saved is 4 bytes an event.
+  // Passes of the pairing over the table, each for a range of channels and
+  // notes, so that its working room holds a share of the events (at least
+  // 1). Two save 4 bytes an event for some 15 ms at ten million.
   unsigned pairing_passes = 2;
 };
 
-// What a score turned out to be when it was opened (reader/open_score.h):
-// a MIDI text file, read line by line, or a standard MIDI file, decoded.
+// What a score turned out to be when it was opened (reader/open_score.h).
 enum class ScoreKind : uint8_t { midi_text, midi_file };
 
 // Carries the exit status of a failed run to the process entry. The message
@@ -192,13 +172,12 @@ struct RunFailure {
 };
 
 // From 65,536 events on (see OverlapShape) a second thread works beside the
-// first while the order is sorted. It reads division, table (input order,
-// never changed after reading; the wide fields are rounded before it
-// starts), fail_at and overlap; it writes arrays.duration_beats (allocated
-// before it starts, and read by the first thread only after it is joined)
-// and reads the elements of arrays.order that the sort has reported
-// settled. It never touches the console, the names, input or output: the
-// text it formats is written by the first thread once it is joined.
+// first while the order is sorted. It reads division, table (never changed
+// after reading; its wide fields rounded before the thread starts), fail_at,
+// overlap and the elements of arrays.order the sort has reported settled;
+// it writes arrays.duration_beats (read by the first thread only after the
+// join) and output, at chosen places, which the first thread leaves alone
+// until the join. It never touches the console, the names or input.
 struct RunState {
   RunState(std::ostream& console_out, std::ostream& console_err,
            std::istream& keyboard);

@@ -12,9 +12,8 @@ std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
   return std::make_unique<NoteListFile>(std::move(file));
 }
 
-std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink,
-                                                     bool positional) {
-  return std::make_unique<NoteListFile>(memory_output_file(sink, positional));
+std::unique_ptr<NoteListFile> NoteListFile::in_memory(std::string* sink) {
+  return std::make_unique<NoteListFile>(memory_output_file(sink));
 }
 
 NoteListFile::NoteListFile(std::unique_ptr<OutputFile> file)

@@ -27,8 +27,7 @@ class NoteListFile {
   // cannot be written.
   static std::unique_ptr<NoteListFile> open(const std::string& name);
   // A note list kept in memory, appended to sink (see memory_output_file).
-  static std::unique_ptr<NoteListFile> in_memory(std::string* sink,
-                                                 bool positional = true);
+  static std::unique_ptr<NoteListFile> in_memory(std::string* sink);
   explicit NoteListFile(std::unique_ptr<OutputFile> file);
   ~NoteListFile();  // abandons the list unless close() was called
   NoteListFile(const NoteListFile&) = delete;

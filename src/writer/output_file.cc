@@ -5,16 +5,15 @@ namespace {
 
 class MemoryFile : public OutputFile {
  public:
-  MemoryFile(std::string* sink, bool positional)
-      : sink_(sink), positional_(positional), start_(sink->size()) {}
+  explicit MemoryFile(std::string* sink)
+      : sink_(sink), start_(sink->size()) {}
 
   bool append(std::string_view data) override {
     sink_->append(data);
     return true;
   }
-  bool positional() const override { return positional_; }
+  bool positional() const override { return true; }
   bool write_at(uint64_t offset, std::string_view data) override {
-    if (!positional_) return false;
     if (sink_->size() < offset + data.size()) {
       sink_->resize(offset + data.size());
     }
@@ -26,7 +25,6 @@ class MemoryFile : public OutputFile {
 
  private:
   std::string* sink_;
-  bool positional_;
   std::size_t start_;  // what the sink held before: abandon() leaves that
 };
 
@@ -34,9 +32,8 @@ class MemoryFile : public OutputFile {
 
 bool OutputFile::write_at(uint64_t, std::string_view) { return false; }
 
-std::unique_ptr<OutputFile> memory_output_file(std::string* sink,
-                                               bool positional) {
-  return std::make_unique<MemoryFile>(sink, positional);
+std::unique_ptr<OutputFile> memory_output_file(std::string* sink) {
+  return std::make_unique<MemoryFile>(sink);
 }
 
 }  // namespace morvane

@@ -57,9 +57,8 @@ class OutputFile {
 std::unique_ptr<OutputFile> open_output_file(const std::string& name);
 
 // A note list kept in memory: every byte is appended to *sink, or with
-// write_at put in place. positional false takes the path of a stream.
-std::unique_ptr<OutputFile> memory_output_file(std::string* sink,
-                                               bool positional = true);
+// write_at put in place.
+std::unique_ptr<OutputFile> memory_output_file(std::string* sink);
 
 }  // namespace morvane
 
