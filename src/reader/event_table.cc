@@ -18,7 +18,6 @@ void create_event_table(RunState& state) {
 void reserve_events(RunState& state, std::size_t expected) {
   auto& slots = state.table.slots;
   if (expected <= slots.capacity()) return;
-  // Only a hint: without the room the table grows as it must instead.
   try_allocate(state, FailPoint::table_grow, [&] {
     slots.reserve(expected);
   });

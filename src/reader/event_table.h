@@ -1,8 +1,4 @@
-// The event table: every event of every named track, in input order.
-//
-// Events are stored inline, 8 bytes each, in one contiguous block that
-// grows geometrically, so appending is amortized O(1); slot 0 holds no event
-// (see EventTable in run_state.h).
+// The event table of every named track's events, in input order (run_state.h).
 
 #ifndef MORVANE_READER_EVENT_TABLE_H_
 #define MORVANE_READER_EVENT_TABLE_H_
@@ -13,26 +9,21 @@
 
 namespace morvane {
 
-// Creates the empty table: one unused slot, count 1. Ends the run with
-// status 1 when there is no memory for it.
+// Creates the table, slot 0 unused; ends the run (status 1) without memory.
 void create_event_table(RunState& state);
 
-// Sets room aside for about expected events, so that a large table is not
-// copied while it grows. Only a hint: nothing fails if the room cannot be had.
+// Only a hint: room for about expected events, so the table is not recopied.
 void reserve_events(RunState& state, std::size_t expected);
 
-// Makes room for one more event so that the table holds new_count slots
-// (the caller's count plus one), and for its WideFields when wide_record.
-// Ends the run with status 1, its messages on standard output, when either
-// cannot be had.
+// Grows the table to new_count slots, and by one WideFields when wide_record;
+// ends the run (status 1, messages on standard output) when it cannot.
 void GET_LMEM(RunState& state, std::size_t new_count, bool wide_record);
 
 // Appends an event that append_event could not place in the room there is.
 void append_event_growing(RunState& state, const EventRecord& event);
 
 // Appends one event at slot count; ends the run with status 1 when the table
-// cannot grow. Inline, as the reader calls it for nearly every line: the
-// common case needs no call and cannot fail.
+// cannot grow. Inline: the common case needs no call and cannot fail.
 inline void append_event(RunState& state, const EventRecord& event) {
   EventTable& table = state.table;
   if (EventTable::fits_packed(event) &&

@@ -17,8 +17,7 @@ std::string_view word_after_kind(std::string_view line, std::string_view kind) {
   return line.substr(p, end - p);
 }
 
-// Takes one to nine digits at p, stopping before anything else: a number
-// that cannot overflow. False, with p anywhere, for any other text.
+// Takes 1 to 9 digits at p, which cannot overflow; else false, p anywhere.
 bool plain_number(const char*& p, const char* end, int32_t& out) {
   const char* const start = p;
   uint32_t value = 0;
@@ -31,8 +30,7 @@ bool plain_number(const char*& p, const char* end, int32_t& out) {
   return p != start;
 }
 
-// Whether line names a track: "0 Meta TrkName ...", or "0 Meta SeqName ..."
-// where the sequence name names the track.
+// "0 Meta TrkName ...", or "0 Meta SeqName ..." where that names the track.
 bool is_name_line(std::string_view line, bool sequence_names_track) {
   // Most lines are events; one look at a character sends them on.
   if (line.size() < kNameMarker.size() || line[2] != 'M') return false;

@@ -1,9 +1,6 @@
-// What the score reader takes from a line of a MIDI text score: its form
-// (a name line, a track's start or close, a sequence name, or an event
-// line) and its own scan, with the kind word reduced to what the reader
-// asks of it. classify_line is the one place a line is classified; the
-// text reader feeds it every line, and the MIDI file reader gives the same
-// classification for each event of a file (read_midi_score.h).
+// A score line as the reader takes it: its form and its own scan, the kind
+// word reduced to what the reader asks of it. The MIDI file reader gives each
+// event the classification classify_line would give its line.
 
 #ifndef MORVANE_READER_LINE_SCAN_H_
 #define MORVANE_READER_LINE_SCAN_H_
@@ -14,8 +11,7 @@
 namespace morvane {
 
 inline constexpr std::string_view kNameMarker = "0 Meta TrkName";
-// A converter writes the name of a file's first track as a sequence name,
-// and a format 0 file has no other track.
+// How converters name a file's first track (a format 0 file has no other).
 inline constexpr std::string_view kSequenceMarker = "0 Meta SeqName";
 
 enum class LineKind : uint8_t {
@@ -45,9 +41,8 @@ enum class LineForm : uint8_t {
   sequence_name,  // "0 Meta SeqName ..." where it names no track
 };
 
-// A line as the reader takes it. scan is the line's own (none for a name
-// line); text is the line up to its first NUL byte for a name or a
-// sequence name line, whose words the reader takes when it needs them.
+// scan is the line's own (none for a name line); text, for a name or a
+// sequence name line, is the line up to its first NUL byte.
 struct ClassifiedLine {
   LineForm form = LineForm::event;
   LineScan scan;
@@ -61,13 +56,11 @@ ClassifiedLine classify_line(std::string_view line, bool sequence_names_track);
 // The line's scan as an event line "%d%s ch=%d n=%d v=%d".
 LineScan scan_line(std::string_view line);
 
-// The scan of nearly every line of a score, made without the general
-// scanner: a note line as the text renderings write it ("480 On ch=1 n=60
-// v=99", single blanks, numbers of at most nine digits). True with scan set
-// to what scan_line gives for it; false for any other line, scan
-// untouched. Such a line is never a name line, a track start or a sequence
-// name, and what follows its last number is never read, so it may be
-// tried on a line that has not been cut at a NUL byte.
+// The fast path for nearly every line: a note line as renderings write it,
+// "480 On ch=1 n=60 v=99", single blanks, numbers of up to nine digits. True
+// with scan as scan_line would set it; else false, scan untouched. Such a
+// line is no name, track start or sequence name line, and nothing past its
+// last number is read, so it may be tried before the cut at a NUL byte.
 bool scan_plain_note(std::string_view line, LineScan& scan);
 
 // True when line begins with marker.

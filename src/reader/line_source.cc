@@ -80,8 +80,7 @@ LineRead FileLineSource::next_line(std::string_view& line) {
       }
       return LineRead::lines;
     }
-    // No line end in the block: keep the piece and read on. A piece that
-    // fills the whole block is set aside so that lines of any length fit.
+    // No line end: read on, setting aside a piece that fills the block.
     if (begin_ == 0 && end_ == kBlockSize) {
       long_line_.append(start, avail);
       begin_ = end_ = 0;

@@ -1,13 +1,8 @@
-// Where the score's bytes come from: a file read in large blocks, or bytes
-// held in memory. A MIDI text score is taken line by line; a standard MIDI
-// file is taken whole (see open_score.h, which tells which it is).
-//
-// Lines are handed out in runs of whole lines, as many as the source holds
-// at once: each line whole, whatever its length, with its line feed when it
-// had one, so the reader goes over them with no call per line. The view
-// stays valid until the next call. Only one buffer is kept and reused, so
-// reading allocates nothing per line. A source says that it could not be
-// read, never why: the reader names the score in its message.
+// Where the score's bytes come from: a file read in large blocks, or memory.
+// A MIDI text score is taken in runs of whole lines (of any length), as many
+// as are at hand, so the reader makes no call per line; a MIDI file is taken
+// whole. Buffers are reused: no allocation per line. A source says that it
+// could not be read, never why: the reader names the score in its message.
 
 #ifndef MORVANE_READER_LINE_SOURCE_H_
 #define MORVANE_READER_LINE_SOURCE_H_
@@ -27,9 +22,9 @@ class LineSource {
  public:
   virtual ~LineSource() = default;
 
-  // Sets lines to the next run of whole lines (at least one) and returns
-  // lines; end after the last line; error when the input cannot be read
-  // (no line after that).
+  // Sets lines to the next run of whole lines, each with its line feed if it
+  // had one, valid until the next call, and returns lines; end after the
+  // last line; error, and no line after, when the input cannot be read.
   virtual LineRead next_lines(std::string_view& lines) = 0;
 
   // Appends every byte not yet handed out to bytes; false on a read error.
@@ -39,16 +34,13 @@ class LineSource {
   virtual std::size_t size_hint() const = 0;
 };
 
-// A score file opened in binary mode: line ends are taken as they are (a
-// carriage return before a line feed is white space to every scan) and
-// Ctrl-Z is an ordinary character.
+// A score file read in binary: CR before LF is white space, Ctrl-Z ordinary.
 class FileLineSource : public LineSource {
  public:
   // Returns null when name cannot be opened for reading or is a directory.
   static std::unique_ptr<FileLineSource> open(const std::string& name);
   // Reads an open stream, which it then owns (tests use streams that fail).
   static std::unique_ptr<FileLineSource> from_stream(std::FILE* file);
-  // The size of the blocks the file is read in.
   static constexpr std::size_t kBlockSize = std::size_t{1} << 18;
   ~FileLineSource() override;
 

@@ -1,6 +1,5 @@
-// Opening a score, and telling which kind it is: a standard MIDI file when
-// its first four bytes are "MThd", else a MIDI text file. The run reads
-// each kind with its own reader (read_text_score.h, read_midi_score.h).
+// Opens a score and tells its kind: a standard MIDI file when it begins with
+// "MThd", else MIDI text (read_midi_score.h, read_text_score.h).
 
 #ifndef MORVANE_READER_OPEN_SCORE_H_
 #define MORVANE_READER_OPEN_SCORE_H_

@@ -13,8 +13,7 @@
 namespace morvane {
 namespace {
 
-// The next run of whole lines as the source holds them; false at the end of
-// the input. Ends the run when the input cannot be read.
+// The next run of whole lines; false at the end; ends the run on a read error.
 bool next_lines(RunState& state, std::string_view& lines) {
   switch (state.input->next_lines(lines)) {
     case LineRead::lines: return true;

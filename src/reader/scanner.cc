@@ -3,8 +3,7 @@
 namespace morvane {
 namespace {
 
-// One scan in progress over a line. Every step returns false when the scan
-// must stop there.
+// One scan in progress over a line; each step returns false where it stops.
 class Scan {
  public:
   explicit Scan(std::string_view line)

@@ -1,23 +1,11 @@
-// The three line patterns of a MIDI text score, scanned by hand.
-//
-// Each scan follows the formatted-input rules of the C library's scanf for
-// its pattern: a blank in the pattern matches any run of white space, also
-// none; %d skips white space and takes an optional sign and digits; %s skips
-// white space and takes a run of other characters; other characters must
-// match exactly. A scan stops at the first field or character that does not
-// match, and the fields after that point keep the values they had: the
-// reader relies on that to carry values from one line to the next.
-//
-//   header       "%s%d%d%d"              word, format, tracks, division
-//   track name   "0 Meta TrkName %s %s"  first word, second word
-//   event        "%d%s ch=%d n=%d v=%d"  time, kind, channel, note, velocity
-//
-// White space is the C locale's: blank, tab, line feed, vertical tab, form
-// feed and carriage return. The caller cuts a line at its first NUL byte,
-// as a C string would end there.
-//
-// A number that does not fit a signed 32-bit integer stops the scan with
-// overflow set; the field is left unchanged.
+// The three line patterns of a MIDI text score, scanned by hand as scanf
+// would: a blank in a pattern matches any white space, or none; %d skips
+// white space and takes an optional sign and digits; %s skips white space and
+// takes a run of other characters; other characters must match. A scan stops
+// at the first mismatch, and the fields from there keep their values, which
+// the reader relies on to carry values from line to line. A number past 32
+// signed bits stops the scan with overflow set, its field unchanged. The
+// caller cuts a line at its first NUL byte, where a C string would end.
 
 #ifndef MORVANE_READER_SCANNER_H_
 #define MORVANE_READER_SCANNER_H_
@@ -50,8 +38,7 @@ struct NameFields {
 
 struct EventFields {
   int32_t time_ticks = 0;
-  // Points into the line scanned last; only the reader's test of the first
-  // four characters needs it, right after the scan.
+  // Points into the line scanned; valid only as long as that line.
   std::string_view kind;
   int32_t channel = 0;
   int32_t note = 0;

@@ -23,8 +23,8 @@ void report_name(RunState& state, ReaderFields& fields) {
   fields.track_named = true;
 }
 
-// A name line names an instrument by its two words and opens its section.
-// With no word the first word of the name before stays.
+// Names an instrument by the line's two words ("Flute " when only one) and
+// opens its section; with no word, the first word of the name before stays.
 void read_name_line(RunState& state, ReaderFields& fields,
                     std::string_view line) {
   fields.name.second.clear();
@@ -33,9 +33,7 @@ void read_name_line(RunState& state, ReaderFields& fields,
   report_name(state, fields);
 }
 
-// With every track an instrument: the first note line of a track without a
-// name names it, by its sequence name or else by its number, and opens its
-// section.
+// Names a nameless track by its sequence name or "Track N"; opens its section.
 void name_track_by_note(RunState& state, ReaderFields& fields) {
   if (fields.track_has_sequence_name) {
     fields.name = fields.sequence_name;
@@ -53,11 +51,9 @@ bool is_note_line(const LineScan& scan) {
          (scan.kind == LineKind::note_on || scan.kind == LineKind::note_off);
 }
 
-// A line outside every section. With every track an instrument, an MTrk
-// line starts a track with no name, a sequence name line is kept in case
-// the track gets no name of its own, and the first note line of a track
-// without a name names it and opens its section; otherwise a note start
-// here is counted as passed over.
+// A line outside every section. With every track an instrument, MTrk starts
+// a nameless track, a sequence name is kept for it, and its first note line
+// names it; otherwise a note start here is counted as passed over.
 void read_outside_line(RunState& state, ReaderFields& fields,
                        const ClassifiedLine& line) {
   if (state.all_tracks) {
@@ -86,9 +82,8 @@ void read_outside_line(RunState& state, ReaderFields& fields,
   }
 }
 
-// A line inside a track section. Only note lines are events; every other
-// line still sets the working fields its scan reaches, so that a later line
-// which leaves a field out carries the value.
+// A line inside a section. Only note lines are events, but every line sets
+// the working fields its scan reaches, for later lines that leave them out.
 void read_section_line(RunState& state, ReaderFields& fields,
                        const LineScan& scan, uint64_t line_number) {
   EventFields& event = fields.event;
@@ -112,8 +107,7 @@ void read_section_line(RunState& state, ReaderFields& fields,
                    EventRecord{event.time_ticks, event.channel, event.note, 0});
       break;
     case LineKind::track_end:
-      // Text, lyric and marker lines sit among the notes; only the track's
-      // end closes its section.
+      // Only the track's end closes a section: text lines sit among notes.
       fields.in_section = false;
       break;
     case LineKind::other:
@@ -121,8 +115,7 @@ void read_section_line(RunState& state, ReaderFields& fields,
   }
 }
 
-// A line that is not a name line, read where it stands. A track named by
-// its first note line reads that line as an event.
+// Reads a non-name line in place; a note line naming its track is an event.
 void read_in_place(RunState& state, ReaderFields& fields,
                    const ClassifiedLine& line, uint64_t line_number) {
   if (!fields.in_section) read_outside_line(state, fields, line);
@@ -132,9 +125,8 @@ void read_in_place(RunState& state, ReaderFields& fields,
 }
 
 // Ends a track's wait. Right after its name line, which opened a section,
-// the note lines it held are the named track's, read as if they stood
-// there, and its other lines stay passed over. Else every line it held is
-// read as it would have been had none waited.
+// the held note lines are read as if they stood there and the others stay
+// passed over; else every held line is read as if none had waited.
 void end_wait(RunState& state, ReaderFields& fields) {
   const bool named = fields.in_section;
   fields.track_waits = false;
@@ -174,8 +166,7 @@ bool held_for_name(RunState& state, ReaderFields& fields,
 
 void start_reading(RunState& state, int32_t division,
                    std::size_t expected_events) {
-  // Every time in the note list is divided by it; zero or a negative
-  // number of ticks per beat has no meaning.
+  // Every time in the note list is divided by it.
   if (division <= 0) {
     fail(state, "\nBadly formed MIDI text file: division must be above 0.\n");
   }

@@ -10,7 +10,7 @@
 namespace morvane {
 
 char* put_int(char* p, int64_t value) {
-  // Channels, keys and velocities are nearly always below 1000.
+  // Channels, keys and velocities are small: one and two digits go fast.
   if (value >= 0 && value < 10) {
     *p = static_cast<char>('0' + value);
     return p + 1;
@@ -24,15 +24,12 @@ char* put_int(char* p, int64_t value) {
 }
 
 char* put_fixed3(char* p, float value) {
-  // A float has 24 significant bits and 1000 < 2^10, so the product is
-  // exact in double precision. Adding a half is exact as well below 2^52
-  // (the product has at most 34 significant bits), so cutting the sum
-  // rounds to three decimals with halves away from zero, and no error of
-  // its own.
+  // The product has at most 34 significant bits (24 of a float, 10 for
+  // 1000), so it and the added half are exact in double below 2^52: cutting
+  // the sum rounds to three decimals, halves away from zero, with no error.
   const double thousandths = std::fabs(static_cast<double>(value) * 1000.0);
   if (!(thousandths < 4.0e15)) {
-    // Floats this large are whole numbers (or not numbers at all), so the
-    // library's own conversion has no half to round.
+    // Whole numbers or not numbers: the library has no half to round here.
     char text[kMaxFixed3];
     const int length = std::snprintf(text, sizeof text, "%4.3f",
                                      static_cast<double>(value));
@@ -53,9 +50,9 @@ char* put_fixed3(char* p, float value) {
 
 namespace {
 
-// The decimal digits of value, without a division: the bits it takes give
-// the count, or one less (2^10 is nearly 10^3). Setting the lowest bit never
-// changes the count (every power of ten is even) and makes 0 count as 1.
+// Counts digits without a division: the bit width gives the count or one less
+// (2^10 is nearly 10^3). Setting the lowest bit changes no count (powers of
+// ten are even) and makes 0 count as 1.
 std::size_t digits(uint64_t value) {
   value |= 1;
   static constexpr uint64_t kPowers[] = {
@@ -99,8 +96,7 @@ std::size_t fixed3_length(float value) {
     char text[kMaxFixed3];
     return static_cast<std::size_t>(put_fixed3(text, value) - text);
   }
-  // The whole part has at least one digit, the fraction three, and the
-  // point between them.
+  // At least one digit before the point and three after it.
   const auto scaled = static_cast<uint64_t>(thousandths + 0.5);
   return (std::signbit(value) ? 1 : 0) +
          std::max<std::size_t>(digits(scaled), 4) + 1;

@@ -9,23 +9,17 @@
 
 namespace morvane {
 
-// Appends value with exactly three decimals, as "%4.3f" would, except that a
-// value exactly halfway between two results is rounded away from zero (0.0625
-// gives 0.063), which is what note lists have always held; the C library
-// rounds such halves to even. A negative value that rounds to zero keeps its
-// sign: -0.000.
-//
-// Writes at p, which has room for kMaxFixed3 characters, and returns the
-// end. This function is performance-critical; benchmark any change.
+// Writes value at p with three decimals as "%4.3f" would, but rounds halves
+// away from zero (0.0625 gives 0.063) as note lists always have, where the C
+// library rounds them to even; -0.000 keeps its sign. p has room for
+// kMaxFixed3 characters; returns the end. Speed matters: benchmark changes.
 char* put_fixed3(char* p, float value);
 inline constexpr int kMaxFixed3 = 64;
 
-// Writes value in decimal at p, as "%d" would (room for 20 characters), and
-// returns the end.
+// Writes value at p as "%d" would (room for 20 characters); returns the end.
 char* put_int(char* p, int64_t value);
 
-// The number of characters put_fixed3 and put_int write for value, without
-// writing them.
+// How many characters put_fixed3 and put_int write for value.
 std::size_t fixed3_length(float value);
 std::size_t int_length(int64_t value);
 

@@ -1,13 +1,8 @@
-// The note list as the stages write it: text gathered in one large block
-// and handed to its OutputFile (writer/output_file.h), which replaces the
-// list whole or not at all.
-//
-// Write errors are remembered rather than ignored, so that a note list that
-// did not reach its file whole (a full device, say) is reported when the
-// run closes it, and never takes the old list's place.
-//
-// Where the file allows it, bytes may also be written at chosen places
-// (write_at), so that text formatted out of order need not wait in memory.
+// The note list as the stages write it: text gathered in one large block for
+// its OutputFile, which replaces the list whole or not at all. Write errors
+// are remembered: a list that did not reach its file whole (a full device,
+// say) fails at close and never replaces the old one. Where it may, text made
+// out of order goes to its place (write_at) rather than wait in memory.
 
 #ifndef MORVANE_WRITER_NOTE_LIST_FILE_H_
 #define MORVANE_WRITER_NOTE_LIST_FILE_H_
@@ -23,8 +18,7 @@ namespace morvane {
 
 class NoteListFile {
  public:
-  // Opens the note list name (see open_output_file). Returns null when it
-  // cannot be written.
+  // Opens the note list name (open_output_file); null if it cannot be written.
   static std::unique_ptr<NoteListFile> open(const std::string& name);
   // A note list kept in memory, appended to sink (see memory_output_file).
   static std::unique_ptr<NoteListFile> in_memory(std::string* sink);
@@ -36,9 +30,8 @@ class NoteListFile {
   // Appends text; a long text goes to the file in one piece.
   void write(std::string_view text);
 
-  // For writers that format in place: room for at least bytes characters
-  // (far fewer than a flush block holds); write there, then hand the end
-  // to used().
+  // For formatting in place: room for bytes characters (far fewer than a
+  // block), to be written and its end handed to used().
   char* room(std::size_t bytes) {
     if (kBlockSize - used_ < bytes) flush();
     return block_.get() + used_;
@@ -50,14 +43,12 @@ class NoteListFile {
   // Whether bytes may be written at chosen places (write_at).
   bool positional() const { return file_->positional(); }
 
-  // Flushes, and returns how many bytes were written so far: the place
-  // where bytes written at places begin.
+  // Flushes; returns the bytes written so far, where positional writes begin.
   std::size_t start_positional();
 
-  // Writes text at offset, counted from the file's start, once
-  // start_positional has been called; no other writes may follow. Safe on
-  // another thread than the one that called start_positional, as long as
-  // only one thread uses the file at a time.
+  // Writes text at offset from the file's start, after start_positional and
+  // with no other write to follow. Another thread than start_positional's
+  // may call it, one thread at a time.
   void write_at(std::size_t offset, std::string_view text);
 
   // Remembers that the note list did not reach the file whole.

@@ -1,18 +1,12 @@
 // Where the note list's bytes go: the one seam between the writer and the
-// system's files.
-//
-// A note list is the one thing a user keeps, so a run replaces it whole or
-// not at all. Where the name is a regular file or names nothing yet, the
-// bytes go to a temporary file beside it (`.NAME.morvane-XXXXXX`, in the
-// folder of the file a link names), which commit() renames over the name
-// and abandon() removes: a failed or interrupted run leaves the old list as
-// it was. A device, a pipe, a FIFO, or the file that standard output or
-// standard error already writes, cannot be renamed over; those are written
-// in order, as a stream (the last through the console's own open file, so
-// that the two never overwrite each other). So is a file in a folder where
-// no temporary file can be made.
-//
-// One OutputFile belongs to one writer at a time; not copyable.
+// system's files. A note list is the one thing a user keeps, so a run
+// replaces it whole or not at all: a regular file, or a name of nothing yet,
+// gets a temporary file beside it (beside the file a link names) that
+// commit() renames over the name and abandon() removes. A device, a pipe, or
+// the file standard output or error already writes cannot be renamed over;
+// those are written in order as a stream (the last through the console's own
+// open file, so the two never overwrite each other), as is a file in a
+// folder that refuses a temporary file. One writer owns an OutputFile.
 
 #ifndef MORVANE_WRITER_OUTPUT_FILE_H_
 #define MORVANE_WRITER_OUTPUT_FILE_H_
@@ -38,9 +32,8 @@ class OutputFile {
   // Whether write_at may be used: a file of our own, not a stream.
   virtual bool positional() const { return false; }
 
-  // Writes data at offset, counted from the file's start (only where
-  // positional()); false if it failed. Safe on another thread than the one
-  // that appended, as long as one thread uses the file at a time.
+  // Writes data at offset from the file's start (only where positional());
+  // false if it failed. Any one thread at a time may call it.
   virtual bool write_at(uint64_t offset, std::string_view data);
 
   // Makes what was written the note list under its name; false if that
@@ -51,9 +44,8 @@ class OutputFile {
   virtual void abandon() = 0;
 };
 
-// Opens the note list name for writing as described above. Returns null,
-// with nothing created, when it cannot be written: a folder, a file we may
-// not write, a folder that does not exist.
+// Opens the note list name as described above; null, with nothing created,
+// when it cannot be written (a folder, a file we may not write, no folder).
 std::unique_ptr<OutputFile> open_output_file(const std::string& name);
 
 // A note list kept in memory: every byte is appended to *sink, or with

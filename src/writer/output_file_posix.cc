@@ -1,5 +1,4 @@
-// The note list's file on a POSIX system: a temporary file renamed over the
-// name, or a stream written in order.
+// On POSIX: a temporary file renamed over the note list, or a stream.
 
 #include "writer/output_file.h"
 
@@ -45,8 +44,7 @@ bool write_all_at(int fd, uint64_t offset, std::string_view data) {
 // A device, a pipe, the console's own file, or a file written in place.
 class StreamFile : public OutputFile {
  public:
-  // empty_first: a regular file written in place, emptied at the first
-  // write, so that a run that fails before it leaves the file as it was.
+  // empty_first: a regular file written in place, emptied at its first write.
   explicit StreamFile(int fd, bool empty_first = false)
       : fd_(fd), empty_first_(empty_first) {}
   ~StreamFile() override { abandon(); }
@@ -91,10 +89,9 @@ class ReplacingFile : public OutputFile {
   bool write_at(uint64_t offset, std::string_view data) override {
     if (fd_ < 0 || !write_all_at(fd_, offset, data)) return false;
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
-    // Renamed over an old list, a file still in memory is written out by
-    // ext4 right then, on the run's last step (35 to 60 ms at ten million
-    // lines). Started here, on the thread that writes behind the sort, that
-    // work is done while the sort runs. Only a wish; nothing fails without.
+    // ext4 writes out a file renamed over an old one at the rename, the run's
+    // last step. Started here, on the thread behind the sort, it runs while
+    // the sort does. Only a wish: nothing fails without it.
     sync_file_range(fd_, static_cast<off_t>(offset),
                     static_cast<off_t>(data.size()), SYNC_FILE_RANGE_WRITE);
 #endif
@@ -128,8 +125,7 @@ class ReplacingFile : public OutputFile {
   int pending_;
 };
 
-// The file a chain of symbolic links ends at (name itself when it is no
-// link): the list replaces that file, and the links stay links.
+// Where a chain of links ends: the list replaces that file; links stay links.
 std::string follow_links(const std::string& name) {
   std::filesystem::path path = name;
   for (int hops = 0; hops < 40; ++hops) {
@@ -142,8 +138,7 @@ std::string follow_links(const std::string& name) {
   return path.string();
 }
 
-// Six characters that no other run is likely to pick at the same moment;
-// the file is created exclusively all the same.
+// Six characters unlikely to clash; the file is created exclusively anyway.
 std::string random_suffix() {
   static std::atomic<uint64_t> calls{0};
   uint64_t x = static_cast<uint64_t>(
@@ -163,9 +158,8 @@ std::string random_suffix() {
   return suffix;
 }
 
-// Creates `.NAME.morvane-XXXXXX` beside target with mode (less the
-// umask), and remembers it at pending. Returns the descriptor, or -1 with
-// errno set.
+// Creates `.NAME.morvane-XXXXXX` beside target with mode (less the umask),
+// remembered at pending. Returns the descriptor, or -1 with errno set.
 int make_temporary(const std::string& target, mode_t mode,
                    std::string& temporary, int& pending) {
   const std::filesystem::path path = target;
@@ -174,8 +168,7 @@ int make_temporary(const std::string& target, mode_t mode,
   for (int tries = 0; tries < 100; ++tries) {
     temporary = (path.parent_path() /
                  ("." + base + ".morvane-" + random_suffix())).string();
-    // Remembered before it exists, so that a signal between the two cannot
-    // leave it behind.
+    // Remembered before it exists, so no signal in between leaves it behind.
     pending = remember_pending(temporary.c_str());
     const int fd = ::open(temporary.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -188,8 +181,7 @@ int make_temporary(const std::string& target, mode_t mode,
   return -1;
 }
 
-// Standard output or standard error when it already writes the file that
-// info describes, else -1.
+// The console descriptor (1 or 2) already writing info's file, else -1.
 int console_writing(const struct stat& info) {
   for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
     struct stat console;
@@ -239,10 +231,9 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   const int fd = make_temporary(target, exists ? 0600 : 0666, temporary,
                                 pending);
   if (fd < 0) {
-    // Only where the folder may not be written in (a file in it may) is
-    // the list written in place; it is emptied at its first write, not
-    // here, so that a score refused meanwhile leaves it as it was. A full
-    // disk, say, is a file that cannot be opened.
+    // Written in place only where the folder refuses new files (a file in it
+    // may take writes), emptied at its first write so that a score refused
+    // meanwhile leaves it as it was. A full disk, say, fails the open.
     if (errno != EACCES && errno != EPERM && errno != EROFS) return nullptr;
     const int in_place =
         ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);

@@ -1,6 +1,5 @@
-// The note list's file on Windows: a temporary file in text mode (every
-// line end stored as CR LF) moved over the name, or, for a device such as
-// NUL or a folder where no temporary file can be made, the file itself.
+// On Windows: a temporary file in text mode (line ends CR LF) moved over the
+// name, or the file itself for a device such as NUL or a folder refusing one.
 
 #include "writer/output_file.h"
 

@@ -58,8 +58,7 @@ void set_up_signals_for_note_lists() {
                 "the handler may only use lock-free atomics");
 #if defined(__unix__)
   for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
-    // A signal the caller ignores (nohup, a job in the background) stays
-    // ignored.
+    // A signal the caller ignores (nohup, a background job) stays ignored.
     struct sigaction action = {};
     if (sigaction(s, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) {
       continue;

@@ -34,10 +34,9 @@ char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
   const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = lo; i < hi; ++i) {
     const EventRecord r = sorted_event(state, i);
-    // Ends (velocity 0) are not written. A negative velocity is: the
-    // duration stage passed it over, so its start is still in ticks and its
-    // channel number stands where the duration goes. Deliberate; kept as
-    // note lists have always had it.
+    // Ends (velocity 0) are not written. A negative velocity is, as note
+    // lists always had it: the duration stage passed it over, so its time is
+    // still in ticks and its channel stands where the duration goes.
     if (r.velocity == 0) continue;
     const bool start = r.velocity > 0;
     p = put_fixed3(p, start ? start_beats(r.time_ticks, state.division)
@@ -66,7 +65,7 @@ std::size_t note_lines_length(const RunState& state) {
     // As put_note_lines has it: the time as the order holds it.
     r.time_ticks = through_single(r.time_ticks);
     const bool start = r.velocity > 0;
-    // Two blanks, three tabs and the line feed; the five fields.
+    // One blank, four tabs and the line feed; the five fields.
     length += 6 +
               fixed3_length(start ? start_beats(r.time_ticks, state.division)
                                   : static_cast<float>(r.time_ticks)) +

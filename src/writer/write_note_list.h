@@ -12,20 +12,16 @@ namespace morvane {
 // Announces the output file on the console.
 void announce_note_list(RunState& state);
 
-// Announces the output file, then appends to the note list, for every event
-// in time order whose velocity is not 0, its put_note_lines line.
+// Announces the output file, then appends put_note_lines for the whole order.
 void write_note_list(RunState& state);
 
 // Room put_note_lines needs per event.
 inline constexpr std::size_t kMaxNoteLine = 200;
 
-// Writes at p the lines of the events at places lo .. hi - 1 of the time
-// order whose velocity is not 0:
-//   start "%4.3f \t", channel - 1, note, velocity "%d\t" each, duration
-//   "%4.3f\n"
-// with a start's start_beats and its duration_beats; an event of negative
-// velocity gives its time in ticks and its channel number instead. Needs
-// room for kMaxNoteLine characters per event; returns the end.
+// Writes at p, for each event of velocity not 0 at places lo .. hi - 1 of the
+// time order: start "%4.3f \t", channel - 1, note, velocity "%d\t" each,
+// duration "%4.3f\n" (start_beats, duration_beats; for a negative velocity
+// its ticks and channel). Needs kMaxNoteLine per event; returns the end.
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
                      char* p);
 

@@ -9,8 +9,7 @@ struct Damage {
   uint64_t offset;
 };
 
-// Reads big-endian numbers and bytes of a region of the file, refusing to
-// go past its end.
+// Reads big-endian numbers and bytes of a region, never past its end.
 class Reader {
  public:
   Reader(std::string_view file, std::size_t begin, std::size_t end)
@@ -156,9 +155,9 @@ std::optional<MidiFileError> decode_midi_file(std::string_view bytes,
     const uint32_t announced = decode_header(in, events);
     uint32_t chunks = 0;
     bool first_track = true;
-    // Every MTrk chunk to the end of the file is a track, however many the
-    // header announces. Too few bytes left for a chunk header are padding
-    // once every announced chunk is there, and a chunk cut short before.
+    // Every MTrk chunk to the file's end is a track, however many are
+    // announced. Under 8 bytes left are padding after the announced chunks,
+    // else a chunk cut short.
     for (;; ++chunks) {
       if (in.left() < 8) {
         if (in.left() > 0 && chunks < announced) {

@@ -23,8 +23,7 @@ constexpr unsigned kTrackName = 0x03;
 // The largest time the text reader's 32-bit fields take.
 constexpr uint64_t kLargestTime = 2147483647;
 
-// A first look at the file: is it whole, and how many note events could it
-// give (the size of the table to set aside)?
+// A first look: is the file whole, and how many note events may it give?
 class Survey : public MidiEvents {
  public:
   void header(unsigned format, unsigned, unsigned division) override {
@@ -53,9 +52,8 @@ int32_t division_as_read(unsigned division) {
   return static_cast<int32_t>(division);
 }
 
-// The classification of an event line "time Kind ...", scanned as far as
-// its kind word (assigned 2), as classify_line gives it; a time out of
-// range stops the scan before its kind word.
+// The classification of "time Kind ..." up to its kind word (assigned 2); a
+// time out of range stops the scan before it.
 ClassifiedLine event_line(uint64_t time, LineKind kind) {
   ClassifiedLine line;
   if (time > kLargestTime) {
@@ -68,8 +66,7 @@ ClassifiedLine event_line(uint64_t time, LineKind kind) {
   return line;
 }
 
-// Each event, classified as its line in the MIDI text rendering, read by
-// the section rules.
+// Reads each event by the section rules as its line in the text rendering.
 class EventReader : public MidiEvents {
  public:
   EventReader(RunState& state, bool sequence_names_track) : state_(state) {
@@ -87,9 +84,8 @@ class EventReader : public MidiEvents {
     read(ClassifiedLine{LineForm::track_close, {}, {}});
   }
 
-  // "time On ch=C n=N v=V", and the like for the other channel messages:
-  // a program change, a controller, pressure or pitch bend line scans up to
-  // its channel, a key pressure line ("n=N v=V") to its end.
+  // "time On ch=C n=N v=V"; other channel messages scan up to their channel,
+  // but for key pressure, which has n= and v= too.
   void channel(uint64_t time, unsigned status, unsigned first,
                unsigned second) override {
     const unsigned kind = status >> 4;

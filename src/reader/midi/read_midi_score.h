@@ -1,13 +1,7 @@
-// The score reader for a standard MIDI file: its events go straight into
-// the section rules (reader/track_sections.h), each classified as the line
-// a MIDI-file-to-text converter would write for it, with no text between
-// but for the few track name lines.
-//
-// The result is, to the byte and the message, what reading the file's MIDI
-// text rendering line by line gives: the same instruments, events, counts
-// and failures, and a time past 2^31 - 1 is out of range in the line the
-// rendering would hold it in. A damaged file is refused before anything of
-// it is read.
+// The score reader for a standard MIDI file: each event goes to the section
+// rules as a converter's line for it (only track names made into text), and
+// all is as reading that text would give, to the byte and message: a time
+// past 2^31 - 1 is out of range in its line. A damaged file is refused first.
 
 #ifndef MORVANE_READER_MIDI_READ_MIDI_SCORE_H_
 #define MORVANE_READER_MIDI_READ_MIDI_SCORE_H_
@@ -16,11 +10,8 @@
 
 namespace morvane {
 
-// Reads the rest of state.input, a standard MIDI file, as the text reader
-// reads its rendering: creates and fills the event table, sets
-// state.division, writes the note list's header and instrument lines. Ends
-// the run as the text reader would, on a read error, or with the damaged
-// file's message.
+// Reads the rest of state.input as read_text_score reads its rendering; ends
+// the run as that would, on a read error, or with the damaged file's message.
 void read_midi_score(RunState& state);
 
 }  // namespace morvane
