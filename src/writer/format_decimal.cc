@@ -1,7 +1,5 @@
 #include "writer/format_decimal.h"
 
-#include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -46,60 +44,6 @@ char* put_fixed3(char* p, float value) {
   p[2] = static_cast<char>('0' + fraction / 10 % 10);
   p[3] = static_cast<char>('0' + fraction % 10);
   return p + 4;
-}
-
-namespace {
-
-// Counts digits without a division: the bit width gives the count or one less
-// (2^10 is nearly 10^3). Setting the lowest bit changes no count (powers of
-// ten are even) and makes 0 count as 1.
-std::size_t digits(uint64_t value) {
-  value |= 1;
-  static constexpr uint64_t kPowers[] = {
-      1u,
-      10u,
-      100u,
-      1000u,
-      10000u,
-      100000u,
-      1000000u,
-      10000000u,
-      100000000u,
-      1000000000u,
-      10000000000u,
-      100000000000u,
-      1000000000000u,
-      10000000000000u,
-      100000000000000u,
-      1000000000000000u,
-      10000000000000000u,
-      100000000000000000u,
-      1000000000000000000u,
-      10000000000000000000u};
-  const auto guess =
-      static_cast<std::size_t>((std::bit_width(value) * 1233) >> 12);
-  return guess + (value >= kPowers[guess] ? 1 : 0);
-}
-
-}  // namespace
-
-std::size_t int_length(int64_t value) {
-  // In unsigned arithmetic, where the most negative value has a magnitude.
-  const auto magnitude = static_cast<uint64_t>(value);
-  return value < 0 ? 1 + digits(0 - magnitude) : digits(magnitude);
-}
-
-// Follows put_fixed3 step by step.
-std::size_t fixed3_length(float value) {
-  const double thousandths = std::fabs(static_cast<double>(value) * 1000.0);
-  if (!(thousandths < 4.0e15)) {
-    char text[kMaxFixed3];
-    return static_cast<std::size_t>(put_fixed3(text, value) - text);
-  }
-  // At least one digit before the point and three after it.
-  const auto scaled = static_cast<uint64_t>(thousandths + 0.5);
-  return (std::signbit(value) ? 1 : 0) +
-         std::max<std::size_t>(digits(scaled), 4) + 1;
 }
 
 void append_fixed3(std::string& out, float value) {

@@ -3,7 +3,6 @@
 #ifndef MORVANE_WRITER_FORMAT_DECIMAL_H_
 #define MORVANE_WRITER_FORMAT_DECIMAL_H_
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,10 +17,6 @@ inline constexpr int kMaxFixed3 = 64;
 
 // Writes value at p as "%d" would (room for 20 characters); returns the end.
 char* put_int(char* p, int64_t value);
-
-// How many characters put_fixed3 and put_int write for value.
-std::size_t fixed3_length(float value);
-std::size_t int_length(int64_t value);
 
 // The same, appended to a string.
 void append_fixed3(std::string& out, float value);

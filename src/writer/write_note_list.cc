@@ -29,50 +29,57 @@ void write_note_list(RunState& state) {
   }
 }
 
+namespace {
+
+// One event's line, as put_note_lines writes it; duration is the start's
+// (only read for a start).
+char* put_note_line(char* p, const EventRecord& r, float duration,
+                    int32_t division) {
+  const bool start = r.velocity > 0;
+  p = put_fixed3(p, start ? start_beats(r.time_ticks, division)
+                          : static_cast<float>(r.time_ticks));
+  *p++ = ' ';
+  *p++ = '\t';
+  p = put_int(p, static_cast<int64_t>(r.channel) - 1);
+  *p++ = '\t';
+  p = put_int(p, r.note);
+  *p++ = '\t';
+  p = put_int(p, r.velocity);
+  *p++ = '\t';
+  p = put_fixed3(p, start ? duration : static_cast<float>(r.channel));
+  *p++ = '\n';
+  return p;
+}
+
+}  // namespace
+
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
                      char* p) {
   const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = lo; i < hi; ++i) {
     const EventRecord r = sorted_event(state, i);
-    // Ends (velocity 0) are not written. A negative velocity is, as note
-    // lists always had it: the duration stage passed it over, so its time is
-    // still in ticks and its channel stands where the duration goes.
+    // Ends (velocity 0) are not written. A negative velocity is: the
+    // duration stage passed it over, so its start is still in ticks and its
+    // channel number stands where the duration goes.
     if (r.velocity == 0) continue;
-    const bool start = r.velocity > 0;
-    p = put_fixed3(p, start ? start_beats(r.time_ticks, state.division)
-                            : static_cast<float>(r.time_ticks));
-    *p++ = ' ';
-    *p++ = '\t';
-    p = put_int(p, static_cast<int64_t>(r.channel) - 1);
-    *p++ = '\t';
-    p = put_int(p, r.note);
-    *p++ = '\t';
-    p = put_int(p, r.velocity);
-    *p++ = '\t';
-    p = put_fixed3(p, start ? duration[state.arrays.order[i].file_slot]
-                            : static_cast<float>(r.channel));
-    *p++ = '\n';
+    p = put_note_line(p, r, duration[state.arrays.order[i].file_slot],
+                      state.division);
   }
   return p;
 }
 
+// Each line is written and measured: the one formatter decides the length.
 std::size_t note_lines_length(const RunState& state) {
   const float* duration = state.arrays.duration_beats.get();
+  char line[kMaxNoteLine];
   std::size_t length = 0;
   for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
     EventRecord r = state.table.at(slot);
     if (r.velocity == 0) continue;
     // As put_note_lines has it: the time as the order holds it.
     r.time_ticks = through_single(r.time_ticks);
-    const bool start = r.velocity > 0;
-    // One blank, four tabs and the line feed; the five fields.
-    length += 6 +
-              fixed3_length(start ? start_beats(r.time_ticks, state.division)
-                                  : static_cast<float>(r.time_ticks)) +
-              int_length(static_cast<int64_t>(r.channel) - 1) +
-              int_length(r.note) + int_length(r.velocity) +
-              fixed3_length(start ? duration[slot]
-                                  : static_cast<float>(r.channel));
+    length += static_cast<std::size_t>(
+        put_note_line(line, r, duration[slot], state.division) - line);
   }
   return length;
 }
