@@ -26,8 +26,10 @@ void music(EventTable& table, std::size_t n) {
   while (table.events() + 2 <= n) {
     const int32_t note = 48 + static_cast<int32_t>(random() % 36);
     const int32_t channel = 1 + static_cast<int32_t>(random() % 8);
-    table.push({tick, channel, note, 80});
-    table.push({tick + 240, channel, note, 0});
+    // Every field fits a byte: packed.
+    table.slots.push_back({tick, EventTable::pack({tick, channel, note, 80})});
+    table.slots.push_back(
+        {tick + 240, EventTable::pack({tick + 240, channel, note, 0})});
     tick += static_cast<int32_t>(random() % 2) * 120;
   }
 }

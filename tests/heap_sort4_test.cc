@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "analysis/sort_by_time.h"
@@ -185,62 +183,6 @@ TEST(HeapSort4Test, SameOrderAroundPowersOfTwo) {
             << n << " events, plain levels " << plain_levels;
       }
     }
-  }
-}
-
-// The subtrees of the first phase may be built in any order (and so on two
-// threads): the heap, and so the order of equal times, stays the same.
-TEST(HeapSort4Test, SubtreesBuiltInAnyOrderGiveTheSameOrder) {
-  std::mt19937 random(8);
-  for (int round = 0; round < 200; ++round) {
-    const int n = std::uniform_int_distribution<int>(2, 6000)(random);
-    std::vector<EventRecord> in;
-    for (int k = 0; k < n; ++k) {
-      const int32_t time =
-          round % 2 == 0 ? std::uniform_int_distribution<int32_t>(0, 9)(random)
-                         : std::uniform_int_distribution<int32_t>(
-                               16777200, 16777240)(random);
-      in.push_back({time, 1, k % 128, k % 5 == 0 ? -k : k % 3});
-    }
-    // Roots in a shuffled order, in runs of random length.
-    std::vector<std::size_t> roots;
-    for (std::size_t r = TimeSort::kTop; r < 2 * TimeSort::kTop; ++r) {
-      roots.push_back(r);
-    }
-    std::shuffle(roots.begin(), roots.end(), random);
-    InMemoryRun run;
-    RunState& state = run.state;
-    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
-    run.add_events(in);
-    TimeSort sort(state);
-    for (std::size_t root : roots) sort.build_subtrees(root, root + 1);
-    sort.finish(NothingSettled());
-    ASSERT_EQ(time_order(state), reference_sort(in)) << "round " << round;
-  }
-}
-
-// Two threads taking the subtrees as they come give the same order.
-TEST(HeapSort4Test, SubtreesSharedByTwoThreadsGiveTheSameOrder) {
-  std::mt19937 random(10);
-  for (int round = 0; round < 20; ++round) {
-    const int n = std::uniform_int_distribution<int>(2, 100000)(random);
-    std::vector<EventRecord> in;
-    for (int k = 0; k < n; ++k) {
-      in.push_back({std::uniform_int_distribution<int32_t>(0, 50)(random), 1,
-                    k % 128, k % 3});
-    }
-    InMemoryRun run;
-    RunState& state = run.state;
-    state.overlap.heap_plain_levels = kPlainLevelsTried[round % 3];
-    run.add_events(in);
-    TimeSort sort(state);
-    SubtreesLeft left;
-    std::thread other([&] { sort.build_subtrees_left(left); });
-    sort.build_subtrees_left(left);
-    other.join();
-    EXPECT_EQ(left.take(), 0u);
-    sort.finish(NothingSettled());
-    ASSERT_EQ(time_order(state), reference_sort(in)) << "round " << round;
   }
 }
 

@@ -180,8 +180,7 @@ inline std::size_t sift_down_to_bottom(Element* a, const HeapLayout& layout,
 // The first phase sifts down every node that has a child, from node n/2
 // back to 1. A sift from node l touches only the subtree under l, so any
 // order that takes each node after all of its descendants gives the same
-// heap: subtrees are built one at a time (each in cache while it is built),
-// on two threads at once.
+// heap: subtrees are built one at a time, each in cache while it is built.
 
 // Sifts down the nodes of the subtree under root that have a child, in
 // a[1..n]: its deepest level first, each level from its last node.
@@ -189,26 +188,18 @@ template <typename Element, typename Key>
 void heap_build_subtree4(std::size_t n, Element* a, const HeapLayout& layout,
                          Key key, std::size_t root) {
   const std::size_t last_parent = n / 2;
-  std::size_t first[64];  // first node of each level of the subtree
-  std::size_t width[64];
-  int levels = 0;
-  for (std::size_t f = root, w = 1; f <= last_parent; f *= 2, w *= 2) {
-    first[levels] = f;
-    width[levels] = w;
-    ++levels;
-  }
-  while (levels-- > 0) {
-    const std::size_t lo = first[levels];
-    const std::size_t hi = std::min(lo + width[levels] - 1, last_parent);
-    for (std::size_t l = hi; l >= lo;) {
-      // A run of nodes in places one after the other at a time.
-      std::size_t q = layout.place(l);
-      for (const std::size_t run_lo = std::max(lo, layout.run_start(l));
-           l >= run_lo; --l, --q) {
-        const Element moving = a[q];
-        a[heap_sort4_detail::sift_down(a, layout, l, q, n, key,
-                                       key(moving))] = moving;
-      }
+  if (root > last_parent) return;
+  int level = 0;  // of the subtree, from root; nodes root << level on
+  while ((root << (level + 1)) <= last_parent) ++level;
+  for (; level >= 0; --level) {
+    const std::size_t lo = root << level;
+    const std::size_t hi =
+        std::min(lo + (std::size_t{1} << level) - 1, last_parent);
+    for (std::size_t l = hi; l >= lo; --l) {
+      const std::size_t q = layout.place(l);
+      const Element moving = a[q];
+      a[heap_sort4_detail::sift_down(a, layout, l, q, n, key, key(moving))] =
+          moving;
     }
   }
 }

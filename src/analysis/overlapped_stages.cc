@@ -4,7 +4,6 @@
 #include <cassert>
 #include <condition_variable>
 #include <exception>
-#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -110,26 +109,6 @@ class Tail {
   std::exception_ptr failure_;
 };
 
-// Should this thread leave early (by an exception), tells the second one
-// that all has settled, so that it cannot wait for ever, and joins it.
-class JoinOnExit {
- public:
-  JoinOnExit(std::thread& thread, SettledFrom& settled)
-      : thread_(thread), settled_(settled) {}
-  ~JoinOnExit() {
-    if (thread_.joinable()) {
-      settled_.set(1);
-      thread_.join();
-    }
-  }
-  JoinOnExit(const JoinOnExit&) = delete;
-  JoinOnExit& operator=(const JoinOnExit&) = delete;
-
- private:
-  std::thread& thread_;
-  SettledFrom& settled_;
-};
-
 }  // namespace
 
 void sort_pair_and_write(RunState& state) {
@@ -143,21 +122,13 @@ void sort_pair_and_write(RunState& state) {
   SettledFrom settled(state.table.count());
   TimeSort sort(state);
   Tail tail(state, shape, settled);
-  // The second thread builds heap subtrees beside this one, each taking the
-  // next one left, then pairs the notes and formats behind the sort.
-  SubtreesLeft subtrees;
-  std::promise<void> its_subtrees_built;
-  std::future<void> other_subtrees = its_subtrees_built.get_future();
-  std::thread second = start_second_thread([&] {
-    sort.build_subtrees_left(subtrees);
-    its_subtrees_built.set_value();
-    tail.run();
-  }, made_to_fail(state, FailPoint::second_thread));
-  JoinOnExit join_on_exit(second, settled);
-  sort.build_subtrees_left(subtrees);
-  if (second.joinable()) other_subtrees.wait();
+  // The second thread pairs the notes while this one builds the heap, then
+  // formats behind the sort. Nothing from here to the join throws: the sort
+  // allocates nothing, and the second thread keeps its failure for end().
+  std::thread second = start_second_thread(
+      [&] { tail.run(); }, made_to_fail(state, FailPoint::second_thread));
   const std::size_t step_mask = shape.settle_step - 1;
-  sort.finish([&](std::size_t first) {
+  sort.sort([&](std::size_t first) {
     if ((first & step_mask) == 0) settled.set(first);
   });
   settled.set(1);

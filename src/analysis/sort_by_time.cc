@@ -54,20 +54,8 @@ void TimeSort::fill(std::size_t lo, std::size_t hi) {
   }
 }
 
-std::size_t SubtreesLeft::take() {
-  const std::size_t root = next_.fetch_add(1, std::memory_order_relaxed);
-  return root < 2 * TimeSort::kTop ? root : 0;
-}
-
-void TimeSort::build_subtrees_left(SubtreesLeft& left) {
-  for (std::size_t root = left.take(); root != 0; root = left.take()) {
-    build_subtrees(root, root + 1);
-  }
-}
-
-void TimeSort::build_subtrees(std::size_t first, std::size_t last) {
-  assert(kTop <= first && first <= last && last <= 2 * kTop);
-  for (std::size_t root = first; root < last; ++root) {
+void TimeSort::build_subtrees() {
+  for (std::size_t root = kTop; root < 2 * kTop; ++root) {
     // Every element of the subtree, level by level, before any comparison.
     for (std::size_t f = root, w = 1; f <= n_; f *= 2, w *= 2) {
       fill(f, std::min(f + w, n_ + 1));

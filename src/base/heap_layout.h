@@ -65,14 +65,6 @@ class HeapLayout {
     return (i | levels_[level_of(i)].mask) + 1;
   }
 
-  // The first node of that run: nodes run_start(i) .. i stand in places
-  // one after the other up to place(i).
-  std::size_t run_start(std::size_t i) const {
-    if (i - dense_first_ < dense_count_) return dense_first_;
-    if (i < plain_end_) return 1;
-    return i & ~levels_[level_of(i)].mask;
-  }
-
   // The block of block-level m >= 1 that holds the children and
   // grandchildren of node p, when whole (4p <= nodes); its places are kBlock
   // times it onwards. Below the deepest block-level: only for a prefetch.

@@ -4,6 +4,7 @@
 
 #include "driver/banner.h"
 #include "driver/run.h"
+#include "reader/event_table.h"
 #include "reader/open_score.h"
 #include "writer/note_list_file.h"
 
@@ -25,7 +26,7 @@ void InMemoryRun::set_score(std::string bytes) {
 
 void InMemoryRun::add_events(const std::vector<EventRecord>& events) {
   if (state.table.slots.empty()) state.table.slots.emplace_back();
-  for (const EventRecord& e : events) state.table.push(e);
+  for (const EventRecord& e : events) append_event(state, e);
 }
 
 Translation translate_source(const std::string& score_name,

@@ -86,18 +86,6 @@ struct EventTable {
             static_cast<int32_t>(e.rest >> 16)};
   }
 
-  // Appends event; may throw std::bad_alloc. The reader goes through
-  // append_event instead, which reports a failure.
-  void push(const EventRecord& event) {
-    if (fits_packed(event)) {
-      slots.push_back({event.time_ticks, pack(event)});
-    } else {
-      wide.push_back({event.channel, event.note, event.velocity});
-      slots.push_back({event.time_ticks,
-                       kWide | static_cast<uint32_t>(wide.size() - 1)});
-    }
-  }
-
   static uint32_t pack(const EventRecord& r) {
     return static_cast<uint32_t>(r.channel) |
            static_cast<uint32_t>(r.note) << 8 |

@@ -22,12 +22,6 @@ NoteListFile::NoteListFile(std::unique_ptr<OutputFile> file)
 NoteListFile::~NoteListFile() { abandon(); }
 
 void NoteListFile::write(std::string_view text) {
-  if (text.size() >= kBlockSize) {
-    flush();
-    emitted_ += text.size();
-    if (!failed_ && !file_->append(text)) failed_ = true;
-    return;
-  }
   while (!text.empty()) {
     const std::size_t part = std::min(text.size(), kBlockSize - used_);
     std::memcpy(block_.get() + used_, text.data(), part);

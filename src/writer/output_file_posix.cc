@@ -6,11 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <initializer_list>
+#include <random>
 #include <system_error>
 #include <utility>
 
@@ -140,21 +139,11 @@ std::string follow_links(const std::string& name) {
 
 // Six characters unlikely to clash; the file is created exclusively anyway.
 std::string random_suffix() {
-  static std::atomic<uint64_t> calls{0};
-  uint64_t x = static_cast<uint64_t>(
-                   std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               static_cast<uint64_t>(getpid()) << 40 ^ calls.fetch_add(1) << 20;
+  thread_local std::mt19937_64 random{std::random_device{}()};
   static const char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string suffix;
-  for (int i = 0; i < 6; ++i) {
-    x ^= x >> 30;
-    x *= 0xbf58476d1ce4e5b9u;
-    x ^= x >> 27;
-    x *= 0x94d049bb133111ebu;
-    x ^= x >> 31;
-    suffix += kLetters[x % 62];
-  }
+  for (int i = 0; i < 6; ++i) suffix += kLetters[random() % 62];
   return suffix;
 }
 
