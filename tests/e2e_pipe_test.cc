@@ -11,10 +11,11 @@
 namespace morvane::testing {
 namespace {
 
-// A score whose note list is far larger than a pipe holds.
+// A score whose note list is far larger than a pipe holds, with enough
+// events that a file would get them from two threads.
 std::string big_score() {
   std::string score = "MFile 1 1 96\nMTrk\n0 Meta TrkName Big\n";
-  for (int k = 0; k < 20000; ++k) {
+  for (int k = 0; k < 35000; ++k) {
     score += std::to_string(k * 10) + " On ch=1 n=60 v=90\n" +
              std::to_string(k * 10 + 5) + " On ch=1 n=60 v=0\n";
   }
@@ -57,6 +58,13 @@ TEST(EndToEndPipes, AConsoleThatClosesLeavesTheNoteListWhole) {
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(read_file(dir.path("old.notes")) ==
               read_file(dir.path("whole.notes")));
+  // Into a pipe, after the console's lines, the same list.
+  const Outcome piped = run_into(dir, "score.txt /dev/stdout", "tee piped");
+  EXPECT_EQ(piped.status, 0);
+  const std::string list = read_file(dir.path("whole.notes"));
+  const std::string out = read_file(dir.path("piped"));
+  EXPECT_TRUE(out.size() > list.size() &&
+              out.compare(out.size() - list.size(), list.size(), list) == 0);
 }
 
 }  // namespace

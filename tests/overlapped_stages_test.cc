@@ -118,9 +118,9 @@ TEST(OverlappedStagesTest, NoMemoryForTheDurations) {
   }
 }
 
-// The text's length, known before the sort ends, is what the lines take,
-// whatever the numbers: huge and negative times, wide fields, durations
-// that round to -0.000 or are written by the C library.
+// The text's length, measured in table order before the sort ends, is what
+// the lines take in time order: ends left out, negative velocities, wide
+// fields and every kind of duration at their own slots.
 TEST(OverlappedStagesTest, TheTextIsAsLongAsAnnounced) {
   std::mt19937 random(8);
   auto pick = [&](int low, int high) {

@@ -15,8 +15,7 @@
 namespace morvane {
 namespace {
 
-// A note event of one channel and note: its rounded time and its table
-// slot, with kEnd set for an end.
+// A note event of one key: its rounded time and slot, kEnd set for an end.
 struct KeyedEvent {
   int32_t time;
   uint32_t slot;

@@ -35,7 +35,8 @@ struct NothingSettled {
 namespace heap_sort4_detail {
 
 // Where the children of node i, at place q, live (the second at the next
-// place).
+// place). In the plain top a node's place is its number; within a whole
+// block, the children of its places 0 and 1 are at its places 2, 3 and 4, 5.
 inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
                                   std::size_t q) {
   if (2 * i < layout.plain_end()) return 2 * i;
@@ -47,8 +48,10 @@ inline std::size_t children_place(const HeapLayout& layout, std::size_t i,
 }
 
 // Asks for the cache lines from place first on, so that they are on their
-// way while the walk compares what it has. The address may lie past the
-// array (a prefetch never faults), so it is worked out as a number.
+// way while the walk compares what it has. Blocks start on a line, and so
+// do the top's runs of 16 nodes from 16i (the array starts on a page). The
+// address may lie past the array (a prefetch never faults), so it is
+// worked out as a number.
 template <typename Element>
 inline void prefetch_places(const Element* a, std::size_t first,
                             std::size_t bytes) {

@@ -20,10 +20,9 @@
 namespace morvane {
 namespace {
 
-// The lowest slot from which the table is in its final order, as the
-// sorting thread last told it. Waking the other thread costs far more than
-// telling (on a virtual machine, much more), so the sorting thread wakes it
-// only once the slot it waits for has settled.
+// The lowest slot from which the order is final, as the sorting thread last
+// told it. Waking the other thread costs far more than telling, so it is
+// woken only once the slot it waits for has settled.
 class SettledFrom {
  public:
   explicit SettledFrom(std::size_t first) : first_(first) {}
@@ -123,8 +122,9 @@ void sort_pair_and_write(RunState& state) {
   TimeSort sort(state);
   Tail tail(state, shape, settled);
   // The second thread pairs the notes while this one builds the heap, then
-  // formats behind the sort. Nothing from here to the join throws: the sort
-  // allocates nothing, and the second thread keeps its failure for end().
+  // formats behind the sort. Nothing from here to the join throws (the sort
+  // allocates nothing, the second thread keeps its failure for end()) but a
+  // failing mutex, which would end the process.
   std::thread second = start_second_thread(
       [&] { tail.run(); }, made_to_fail(state, FailPoint::second_thread));
   const std::size_t step_mask = shape.settle_step - 1;

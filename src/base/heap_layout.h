@@ -7,15 +7,12 @@
 // that one line serves two levels, with the four blocks under a block side
 // by side. Node numbers, and so the sort's steps, stay as they are.
 //
-//   the top:            levels 0 .. plain_levels - 1, node i at place i
-//                       (place 0 unused); they stay in cache anyway, and
-//                       are walked fastest as they are.
-//   block-level m >= 1: the next two levels, t = plain_levels + 2m - 2 and
-//                       t + 1. The siblings 2p, 2p + 1 of level t and
-//                       their children 4p .. 4p + 3 fill places 0, 1 and
-//                       2 .. 5 of one block (6 and 7 are unused); blocks
-//                       follow the top, in the order of p, block-level after
-//                       block-level.
+//   the top: levels 0 .. plain_levels - 1, node i at place i (place 0
+//     unused); they stay in cache anyway.
+//   block-level m >= 1: levels t = plain_levels + 2m - 2 and t + 1. The
+//     siblings 2p, 2p + 1 of level t and their children 4p .. 4p + 3 fill
+//     places 0 .. 5 of one block (6 and 7 unused); blocks follow the top,
+//     in the order of p, block-level after block-level.
 //
 // At the deepest block-level, siblings without children are kept two by two
 // after the last block instead (the dense tail), not in blocks six places

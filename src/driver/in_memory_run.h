@@ -19,8 +19,7 @@
 
 namespace morvane {
 
-// A run state whose console, keyboard and note list are strings. Not
-// copyable (it holds the run state).
+// A run state whose console, keyboard and note list are strings.
 struct InMemoryRun {
   explicit InMemoryRun(const std::string& score_name = "score",
                        const std::string& notes_name = "notes");
@@ -58,8 +57,7 @@ Translation translate_in_memory(const std::string& score_name,
                                 const std::string& notes_name,
                                 const TranslationOptions& options = {});
 
-// The same for a score the caller opened (tests read a MIDI file by way of
-// its text this way).
+// The same for a score the caller opened (as tests open a MIDI file's text).
 Translation translate_source(const std::string& score_name,
                              OpenedScore input, const std::string& notes_name,
                              const TranslationOptions& options = {});

@@ -18,18 +18,15 @@ namespace morvane {
 // notes an instrument.
 int run(RunState& state, std::vector<std::string> args);
 
-// Reads state.input with the reader of the kind it was opened as: a
-// standard MIDI file's events, or a MIDI text file's lines. Throws
-// RunFailure.
+// Reads state.input with the reader of its kind. Throws RunFailure.
 void read_score(RunState& state);
 
 // The score's name as run_files hands it to run(): taken as a file even
 // where it is one of the options ("./-a"), and so named in messages.
 std::string score_argument(const std::string& score);
 
-// Runs `morvane score notes` for callers that name files, the score by
-// score_argument; every track is an instrument as state.all_tracks says.
-// Returns the exit status.
+// Runs `morvane score notes` for callers that name files (the score by
+// score_argument, all_tracks as the state says); returns the exit status.
 int run_files(RunState& state, const std::string& score,
               const std::string& notes);
 

@@ -100,8 +100,7 @@ struct SortedEvent {
   uint32_t file_slot;
 };
 
-// The time order, laid out as base/heap_layout.h says; order[i] is the
-// i-th.
+// The time order (laid out as base/heap_layout.h says): order[i] is the i-th.
 struct TimeOrder {
   LargeArray<SortedEvent> elements;  // layout.places() of them
   HeapLayout layout;
@@ -136,8 +135,7 @@ enum class FailPoint {
 struct OverlapShape {
   // Slots the second thread pairs and formats at a time.
   std::size_t block_events = std::size_t{1} << 14;
-  // How often, in slots, the sort tells how far it has settled; a power of
-  // two.
+  // How often, in slots, the sort tells how far it has settled (2^k).
   std::size_t settle_step = std::size_t{1} << 12;
   // Below this many events a second thread is not worth starting.
   std::size_t min_events = std::size_t{1} << 16;
@@ -153,14 +151,14 @@ struct OverlapShape {
 // What a score turned out to be when it was opened (reader/open_score.h).
 enum class ScoreKind : uint8_t { midi_text, midi_file };
 
-// Carries the exit status of a failed run to the process entry. The message
-// has been written before it is thrown.
+// Carries a failed run's status to its entry, its message already written.
 struct RunFailure {
   int status;
 };
 
-// From 65,536 events on (see OverlapShape) a second thread works beside the
-// first while the order is sorted. It reads division, table (never changed
+// From 65,536 events on (see OverlapShape), into a note list that takes
+// writes at chosen places, a second thread works beside the first while
+// the order is sorted. It reads division, table (never changed
 // after reading; its wide fields rounded before the thread starts), fail_at,
 // overlap and the elements of arrays.order the sort has reported settled;
 // it writes arrays.duration_beats (read by the first thread only after the

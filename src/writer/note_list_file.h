@@ -27,7 +27,7 @@ class NoteListFile {
   NoteListFile(const NoteListFile&) = delete;
   NoteListFile& operator=(const NoteListFile&) = delete;
 
-  // Appends text; a long text goes to the file in one piece.
+  // Appends text.
   void write(std::string_view text);
 
   // For formatting in place: room for bytes characters (far fewer than a

@@ -17,7 +17,7 @@ namespace morvane {
 class NoteTextBlocks {
  public:
   // Text goes to file (positional), whose note lines begin at base and
-  // take total bytes.
+  // take total bytes. May throw std::bad_alloc.
   NoteTextBlocks(NoteListFile& file, std::size_t base, std::size_t total);
   NoteTextBlocks(const NoteTextBlocks&) = delete;
   NoteTextBlocks& operator=(const NoteTextBlocks&) = delete;

@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <initializer_list>
 #include <random>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "writer/pending_files.h"
@@ -137,13 +139,19 @@ std::string follow_links(const std::string& name) {
   return path.string();
 }
 
-// Six characters unlikely to clash; the file is created exclusively anyway.
+// Six characters unlikely to clash: drawn per thread, seeded by the clock,
+// the process and the thread, and mixed with the process again (a forked
+// child shares its parent's draws). The file is created exclusively anyway.
 std::string random_suffix() {
-  thread_local std::mt19937_64 random{std::random_device{}()};
+  thread_local std::mt19937_64 random{
+      static_cast<uint64_t>(
+          std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      std::hash<std::thread::id>()(std::this_thread::get_id())};
   static const char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  uint64_t x = random() ^ static_cast<uint64_t>(getpid()) * 0x9e3779b97f4a7c15u;
   std::string suffix;
-  for (int i = 0; i < 6; ++i) suffix += kLetters[random() % 62];
+  for (int i = 0; i < 6; ++i, x /= 62) suffix += kLetters[x % 62];
   return suffix;
 }
 
