@@ -21,9 +21,9 @@
 #include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
 #include "driver/open_files.h"
-#include "driver/run.h"
+#include "driver/translate.h"
 #include "driver/run_state.h"
-#include "analysis/overlapped_stages.h"
+#include "driver/overlapped_stages.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
 
@@ -52,7 +52,7 @@ bool time_stages(const std::vector<Stage>& stages, int runs) {
             std::chrono::duration<double, std::milli>(Clock::now() - start)
                 .count());
       }
-    });
+    }).status;
     if (status != 0) {
       std::fprintf(stderr, "run failed:%s%s\n", out.str().c_str(),
                    err.str().c_str());
@@ -81,7 +81,10 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   const std::string notes = argc > 3 ? argv[3] : "/dev/null";
   const Stage open = {"open", [&](RunState& s) {
-                        morvane::open_files(s, {"morvane", score, notes});
+                        morvane::TranslationRequest request;
+                        request.score = score;
+                        request.notes = notes;
+                        morvane::open_files(s, request);
                       }};
   const Stage read = {"read", morvane::read_score};
   const Stage close = {"close", [](RunState& s) { s.output->close(); }};

@@ -14,11 +14,12 @@ class ScoreError(ValueError):
     """A score the command refuses: badly formed, a number out of range."""
     status: int
     console: str
+    kind: str  # "badly_formed", "out_of_range" or "same_file"
 
 class Translation:
     """A score translated: the note list and what the run found."""
     @property
-    def note_list(self) -> bytes | None: ...
+    def note_list(self) -> bytes: ...
     @property
     def console(self) -> str: ...
     @property

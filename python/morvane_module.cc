@@ -17,12 +17,11 @@
 #include <utility>
 #include <vector>
 
-#include "file_errors.h"
 #include "score_run.h"
 
 namespace py = pybind11;
+using morvane::FailureKind;
 using morvane::python::NoteRow;
-using morvane::python::RunFailureKind;
 using morvane::python::ScoreRun;
 using morvane::python::ScoreSource;
 
@@ -30,7 +29,7 @@ namespace {
 
 // What translate and write_note_list return: Python objects made once.
 struct PyTranslation {
-  py::object note_list;  // bytes, or None
+  py::bytes note_list;
   py::str console;
   py::list instruments;
   int division = 0;
@@ -92,28 +91,36 @@ ScoreSource score_source(py::handle source, py::object& shown) {
 }
 
 [[noreturn]] void raise_os_error(int error, const py::object& name) {
-  errno = error;
+  // EIO where the system gave no reason (a list cut short, say).
+  errno = error != 0 ? error : EIO;
   PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
   throw py::error_already_set();
 }
 
-// Raises what the failed run calls for.
-// score and list name the files as Python gave them; score_name and
-// list_name as the system takes them.
+// ScoreError's kind: what the score (or the names given) is to blame for.
+const char* kind_name(FailureKind kind) {
+  switch (kind) {
+    case FailureKind::same_file:
+      return "same_file";
+    case FailureKind::out_of_range:
+      return "out_of_range";
+    default:
+      return "badly_formed";
+  }
+}
+
+// Raises what the failed run calls for, by the kind and the system's error
+// number the run set. score and list name the files as Python gave them.
 [[noreturn]] void raise_failure(const ScoreRun& run, const py::object& score,
-                                const std::string& score_name,
-                                const py::object& list,
-                                const std::string& list_name) {
+                                const py::object& list) {
   switch (run.failure) {
-    case RunFailureKind::score_not_opened:
-      raise_os_error(morvane::python::score_open_errno(score_name), score);
-    case RunFailureKind::score_not_read:
-      raise_os_error(EIO, score);
-    case RunFailureKind::list_not_opened:
-      raise_os_error(morvane::python::list_open_errno(list_name), list);
-    case RunFailureKind::list_not_written:
-      raise_os_error(EIO, list);
-    case RunFailureKind::memory:
+    case FailureKind::score_not_opened:
+    case FailureKind::score_not_read:
+      raise_os_error(run.error_number, score);
+    case FailureKind::list_not_opened:
+    case FailureKind::list_not_written:
+      raise_os_error(run.error_number, list);
+    case FailureKind::out_of_memory:
       PyErr_SetString(PyExc_MemoryError, run.message.c_str());
       throw py::error_already_set();
     default:
@@ -123,17 +130,14 @@ ScoreSource score_source(py::handle source, py::object& shown) {
   py::object error = type(text(run.message));
   error.attr("status") = run.status;
   error.attr("console") = text(run.console);
+  error.attr("kind") = kind_name(run.failure);
   PyErr_SetObject(type.ptr(), error.ptr());
   throw py::error_already_set();
 }
 
 PyTranslation translation(ScoreRun&& run) {
   PyTranslation t;
-  if (run.note_list) {
-    t.note_list = py::bytes(*run.note_list);
-  } else {
-    t.note_list = py::none();
-  }
+  t.note_list = py::bytes(run.note_list);
   t.console = text(run.console);
   for (const std::string& name : run.instruments) t.instruments.append(text(name));
   t.division = run.division;
@@ -153,16 +157,12 @@ PyTranslation translation(ScoreRun&& run) {
 PyTranslation translate(py::handle source, bool all_tracks) {
   py::object score = py::none();
   ScoreSource from = score_source(source, score);
-  const std::string score_name = from.name;
   ScoreRun run;
   {
     py::gil_scoped_release unlocked;
     run = morvane::python::translate_score(std::move(from), all_tracks);
   }
-  if (run.status != 0) {
-    raise_failure(run, score, score_name, py::none(),
-                  morvane::python::kMemoryListName);
-  }
+  if (run.status != 0) raise_failure(run, score, py::none());
   return translation(std::move(run));
 }
 
@@ -170,7 +170,6 @@ PyTranslation write_note_list(py::handle source, py::handle destination,
                               bool all_tracks) {
   py::object score = py::none();
   ScoreSource from = score_source(source, score);
-  const std::string score_name = from.name;
   if (!is_path(destination)) {
     throw py::type_error("destination must be a path (str or os.PathLike)");
   }
@@ -182,7 +181,7 @@ PyTranslation write_note_list(py::handle source, py::handle destination,
     run = morvane::python::write_score_list(std::move(from), list_name,
                                             all_tracks);
   }
-  if (run.status != 0) raise_failure(run, score, score_name, list, list_name);
+  if (run.status != 0) raise_failure(run, score, list);
   return translation(std::move(run));
 }
 
@@ -228,8 +227,8 @@ process): the same file, the same refusals (the score itself named as
 the list, a list that cannot be written). source is as for translate().
 
 The result is as translate() gives, with the console naming destination;
-its note_list is the file read back, or None when destination is no
-regular file (a pipe, a device).
+its note_list is the list this call wrote, kept as it went to the file
+(never read back: another writer may replace the file meanwhile).
 
 Raises ScoreError, OSError (also when destination cannot be written) or
 MemoryError, as translate() does.)";
@@ -258,7 +257,9 @@ constexpr char kScoreErrorDoc[] = R"(A score the command refuses: badly formed, 
 str(error) is the command's failure message, without its surrounding
 blank lines ("Badly formed MIDI file song.mid: ..."). Attributes:
   status   int: the command's exit status (1)
-  console  str: everything the command printed, the message included)";
+  console  str: everything the command printed, the message included
+  kind     str: "badly_formed", "out_of_range", or "same_file" (the
+           note list named is the score itself))";
 
 }  // namespace
 
@@ -271,6 +272,7 @@ PYBIND11_MODULE(morvane, m) {
   py::dict defaults;
   defaults["status"] = 1;
   defaults["console"] = "";
+  defaults["kind"] = "badly_formed";
   PyObject* score_error = PyErr_NewExceptionWithDoc(
       "morvane.ScoreError", kScoreErrorDoc, PyExc_ValueError, defaults.ptr());
   if (score_error == nullptr) throw py::error_already_set();

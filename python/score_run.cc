@@ -1,16 +1,13 @@
 #include "score_run.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <utility>
 
-#include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
-#include "driver/in_memory_run.h"
-#include "driver/run.h"
+#include "driver/banner.h"
+#include "driver/translate.h"
 #include "reader/open_score.h"
+#include "writer/write_note_list.h"
 
 namespace morvane::python {
 namespace {
@@ -22,134 +19,73 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
 }
 
-// These four messages are failures of a file, not of the score in it.
-RunFailureKind kind_of(const std::string& err, const std::string& score,
-                       const std::string& list) {
-  if (err.empty()) return RunFailureKind::memory;  // said on standard output
-  if (err == "\n Can't open " + score + " as input score\n") {
-    return RunFailureKind::score_not_opened;
-  }
-  if (err == "\n Can't read " + score + " as input score\n") {
-    return RunFailureKind::score_not_read;
-  }
-  if (err == "\n Can't open " + list + " for score output\n") {
-    return RunFailureKind::list_not_opened;
-  }
-  if (err == "\n Can't write score output " + list + "\n") {
-    return RunFailureKind::list_not_written;
-  }
-  return RunFailureKind::score;
-}
-
-// What the state holds once the run has ended with status.
-void take_state(ScoreRun& result, const RunState& state, int status) {
-  result.status = status;
+// Runs request and keeps what the run state and its result hold.
+ScoreRun run_request(TranslationRequest request) {
+  ScoreRun result;
+  std::ostringstream out, err;
+  std::istringstream keys;
+  RunState state(out, err, keys);
+  print_banner(state);  // the console is the command's, banner first
+  const RunResult run = translate(state, std::move(request));
+  result.status = run.status;
+  result.failure = run.kind;
+  result.error_number = run.error_number;
+  result.message = trimmed(run.message);
   result.division = state.division;
-  result.passed_over = state.passed_over_notes;
-  if (status != 0) return;  // the arrays may be half made
-  result.instruments = state.instruments;
-  result.rows = note_rows(state);
-}
-
-// The console and, after a failure, its kind and message.
-void take_console(ScoreRun& result, const std::string& out,
-                  const std::string& err, const std::string& score,
-                  const std::string& list) {
-  result.console = out + err;
-  if (result.status == 0) return;
-  result.failure = kind_of(err, score, list);
-  if (result.failure != RunFailureKind::memory) {
-    result.message = trimmed(err);
-    return;
+  result.passed_over = run.passed_over;
+  if (run.status == 0) {  // else the arrays may be half made
+    result.instruments = state.instruments;
+    result.rows = note_rows(state);
   }
-  // Memory messages stand last on standard output, after a line feed.
-  const std::size_t last = out.rfind("\n ");
-  result.message = trimmed(last == std::string::npos ? out : out.substr(last));
+  result.console = out.str() + err.str();
+  return result;
 }
 
-// The whole of a regular file; none for anything else, or when it cannot be
-// read.
-std::optional<std::string> read_back(const std::string& name) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(name, error)) return std::nullopt;
-  std::ifstream file(name, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(file)),
-                    std::istreambuf_iterator<char>());
-  if (!file && !file.eof()) return std::nullopt;
-  return bytes;
+TranslationRequest request_for(ScoreSource& source, bool all_tracks) {
+  TranslationRequest request;
+  request.score = source.name;
+  if (source.in_memory) {
+    request.opened = score_from_bytes(std::move(source.bytes));
+  }
+  request.all_tracks = all_tracks;
+  return request;
 }
 
 }  // namespace
 
 std::vector<NoteRow> note_rows(const RunState& state) {
-  // Counted first: growing the rows as they come costs more than the pass.
-  std::size_t lines = 0;
-  for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
-    lines += state.table.at(slot).velocity != 0;
-  }
   std::vector<NoteRow> rows;
-  rows.reserve(lines);
+  rows.reserve(note_line_count(state.table));
   const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = 1; i < state.table.count(); ++i) {
     const EventRecord r = sorted_event(state, i);
-    // As put_note_lines has it: ends are no lines, and a negative velocity
-    // carries its time in ticks, and its channel where the duration goes.
-    if (r.velocity == 0) continue;
-    const bool start = r.velocity > 0;
-    rows.push_back(
-        {start ? start_beats(r.time_ticks, state.division)
-               : static_cast<double>(r.time_ticks),
-         start ? duration[state.arrays.order[i].file_slot]
-               : static_cast<double>(r.channel),
-         static_cast<int64_t>(r.channel) - 1, r.note, r.velocity});
+    if (!has_note_line(r)) continue;
+    const NoteLine line = note_line(
+        r, duration[state.arrays.order[i].file_slot], state.division);
+    rows.push_back({line.start, line.duration, line.channel, line.key,
+                    line.velocity});
   }
   return rows;
 }
 
 ScoreRun translate_score(ScoreSource source, bool all_tracks) {
-  ScoreRun result;
-  OpenedScore input = source.in_memory
-                          ? score_from_bytes(std::move(source.bytes))
-                          : open_score(source.name);
-  if (input.source == nullptr) {
-    result.status = 1;
-    result.failure = RunFailureKind::score_not_opened;
-    return result;
-  }
-  TranslationOptions options;
-  options.all_tracks = all_tracks;
-  options.after_run = [&](const RunState& state, int status) {
-    take_state(result, state, status);
-  };
-  Translation t =
-      translate_source(source.name, std::move(input), kMemoryListName, options);
-  take_console(result, t.out, t.err, source.name, kMemoryListName);
-  result.note_list = std::move(t.notes);
+  TranslationRequest request = request_for(source, all_tracks);
+  request.notes = kMemoryListName;
+  std::string list;
+  request.notes_in_memory = &list;
+  ScoreRun result = run_request(std::move(request));
+  result.note_list = std::move(list);
   return result;
 }
 
 ScoreRun write_score_list(ScoreSource source, const std::string& destination,
                           bool all_tracks) {
-  ScoreRun result;
-  std::ostringstream out, err;
-  std::istringstream keys;
-  int status = 0;
-  {
-    RunState state(out, err, keys);
-    // Set here rather than by a first argument --all-tracks, which a file
-    // of that name would take the place of.
-    state.all_tracks = all_tracks;
-    if (source.in_memory) {
-      OpenedScore score = score_from_bytes(std::move(source.bytes));
-      state.input = std::move(score.source);
-      state.input_kind = score.kind;
-    }
-    status = run_files(state, source.name, destination);
-    take_state(result, state, status);
-  }
-  take_console(result, out.str(), err.str(), score_argument(source.name),
-               destination);
-  if (status == 0) result.note_list = read_back(destination);
+  TranslationRequest request = request_for(source, all_tracks);
+  request.notes = destination;
+  std::string list;
+  request.notes_copy = &list;
+  ScoreRun result = run_request(std::move(request));
+  if (result.status == 0) result.note_list = std::move(list);
   return result;
 }
 

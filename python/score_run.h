@@ -1,22 +1,19 @@
 // The Python module's translations, in plain C++: no Python object is
 // touched here, so all of it runs with the interpreter's lock released.
 //
-// A translation in memory goes through translate_source, as the web page's
-// does; a note list written to a file goes through the command's own run(),
-// so that it is opened, written and closed exactly as `morvane` does it.
-// Either way the result keeps, besides the text, what the run state held
-// when the run ended: the instruments and each note line's unrounded
-// numbers.
+// Both go through translate() (driver/translate.h), the note list kept in
+// memory or written to its file exactly as `morvane` writes it. The result
+// keeps, besides the text, what the run state held when the run ended: the
+// instruments and each note line's unrounded numbers.
 //
 // Example:
 //   ScoreRun r = translate_score(ScoreSource::file("song.mid"), false);
-//   if (r.failure == RunFailureKind::none) use(r.rows);
+//   if (r.failure == FailureKind::none) use(r.rows);
 
 #ifndef MORVANE_PYTHON_SCORE_RUN_H_
 #define MORVANE_PYTHON_SCORE_RUN_H_
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,25 +50,16 @@ struct ScoreSource {
   }
 };
 
-// What made a run fail, as its message tells it.
-enum class RunFailureKind {
-  none,
-  score_not_opened,  // no such file, a folder, no permission
-  score_not_read,
-  list_not_opened,
-  list_not_written,
-  memory,
-  score,  // anything the score itself is to blame for
-};
-
 struct ScoreRun {
   int status = 0;
-  RunFailureKind failure = RunFailureKind::none;
-  std::string console;  // standard output, then standard error
-  std::string message;  // the failure's message, without the blank lines
-  // The list's bytes; after write_score_list, read back from the file, or
-  // none where the destination is no regular file (a pipe, a device).
-  std::optional<std::string> note_list;
+  // How a failure came about, as the run set it (driver/translate.h).
+  FailureKind failure = FailureKind::none;
+  int error_number = 0;  // the system's, where it gave one
+  std::string console;   // standard output, then standard error
+  std::string message;   // the failure's message, without the blank lines
+  // The list's bytes, as this run wrote them (never read back from a file,
+  // which another writer may have replaced since).
+  std::string note_list;
   std::vector<std::string> instruments;
   std::vector<NoteRow> rows;
   int32_t division = 0;
@@ -81,7 +69,7 @@ struct ScoreRun {
 // `morvane SCORE <memory>`, with the note list kept in note_list.
 ScoreRun translate_score(ScoreSource source, bool all_tracks);
 
-// `morvane SCORE destination`, through the command's run().
+// `morvane SCORE destination`, as the command runs it.
 ScoreRun write_score_list(ScoreSource source, const std::string& destination,
                           bool all_tracks);
 

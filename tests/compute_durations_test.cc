@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/overlapped_stages.h"
+#include "driver/overlapped_stages.h"
 #include "analysis/single_precision.h"
 #include "analysis/sort_by_time.h"
 #include "driver/in_memory_run.h"

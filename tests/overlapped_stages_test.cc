@@ -1,4 +1,4 @@
-#include "analysis/overlapped_stages.h"
+#include "driver/overlapped_stages.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "analysis/compute_durations.h"
 #include "analysis/sort_by_time.h"
 #include "driver/in_memory_run.h"
-#include "driver/run.h"
+#include "driver/translate.h"
 #include "writer/note_list_file.h"
 #include "writer/write_note_list.h"
 
@@ -44,7 +44,7 @@ Result finish(const std::vector<EventRecord>& events, int32_t division,
       compute_durations(state);
       write_note_list(state);
     }
-  });
+  }).status;
   result.out = run.out.str();
   result.notes = run.notes;
   return result;

@@ -1,5 +1,6 @@
-// The page's way into the translator: the same in-memory run the command's
-// tests use, and the same piano roll morvane-roll draws.
+// The page's way into the translator: the one call every surface makes,
+// with the note list kept in memory, and the same piano roll morvane-roll
+// draws.
 //
 // From JavaScript:
 //   const r = Module.translateScore("song.mid", bytes, false);
@@ -12,9 +13,14 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <sstream>
 #include <string>
+#include <utility>
 
-#include "driver/in_memory_run.h"
+#include "driver/banner.h"
+#include "driver/run_state.h"
+#include "driver/translate.h"
+#include "reader/open_score.h"
 #include "roll/note_list.h"
 #include "roll/piano_roll.h"
 
@@ -44,29 +50,54 @@ std::string notes_name_for(const std::string& score_name) {
   return stem + ".notes.txt";
 }
 
-val translate_score(const std::string& score_name, const std::string& bytes,
-                    bool all_tracks) {
-  morvane::TranslationOptions options;
-  options.all_tracks = all_tracks;
-  // There is one thread in the page: never try for a second.
-  options.overlap.min_events = std::numeric_limits<std::size_t>::max();
-  const std::string notes_name = notes_name_for(score_name);
+// What `morvane score_name notes_name` prints and writes, the list kept in
+// notes.
+struct PageRun {
+  int status = 1;
+  std::string console, notes;
+  uint64_t passed_over = 0;
+};
 
-  val result = val::object();
-  morvane::Translation t;
-  try {
-    t = morvane::translate_in_memory(score_name, bytes, notes_name, options);
-  } catch (const std::bad_alloc&) {
-    t.status = 1;
-    t.out = "\n Out of memory\n";
-  }
-  result.set("status", t.status);
+PageRun run_translation(const std::string& score_name, std::string bytes,
+                        const std::string& notes_name, bool all_tracks) {
+  PageRun page;
+  std::ostringstream out, err;
+  std::istringstream keys;
+  morvane::RunState state(out, err, keys);
+  // There is one thread in the page: never try for a second.
+  state.overlap.min_events = std::numeric_limits<std::size_t>::max();
+  morvane::print_banner(state);
+  morvane::TranslationRequest request;
+  request.score = score_name;
+  request.opened = morvane::score_from_bytes(std::move(bytes));
+  request.notes = notes_name;
+  request.notes_in_memory = &page.notes;
+  request.all_tracks = all_tracks;
+  const morvane::RunResult run = morvane::translate(state, std::move(request));
+  page.status = run.status;
+  page.passed_over = run.passed_over;
   // Standard output is flushed before anything reaches standard error, so
   // one after the other is the order a terminal shows.
-  result.set("console", byte_array(t.out + t.err));
+  page.console = out.str() + err.str();
+  return page;
+}
+
+val translate_score(const std::string& score_name, const std::string& bytes,
+                    bool all_tracks) {
+  const std::string notes_name = notes_name_for(score_name);
+  val result = val::object();
+  PageRun t;
+  try {
+    t = run_translation(score_name, bytes, notes_name, all_tracks);
+  } catch (const std::bad_alloc&) {
+    t.status = 1;
+    t.console = "\n Out of memory\n";
+  }
+  result.set("status", t.status);
+  result.set("console", byte_array(t.console));
   result.set("notesName", notes_name);
   if (t.status != 0) return result;
-  result.set("passedOver", static_cast<double>(t.passed_over_notes));
+  result.set("passedOver", static_cast<double>(t.passed_over));
 
   result.set("notes", byte_array(t.notes));
   // The roll is extra: a failure there, memory included, is told in its

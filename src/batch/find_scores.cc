@@ -11,13 +11,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "reader/open_score.h"
+
 namespace morvane::batch {
 namespace {
 
 namespace fs = std::filesystem;
 
 bool starts_a_score(std::string_view first) {
-  return first.starts_with("MThd") || first.starts_with("MFile");
+  return starts_like_score(first);
 }
 
 uint64_t size_of(const fs::path& path) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "driver/passed_over.h"
+
 namespace morvane::batch {
 
 std::string summary(const std::vector<ScoreJob>& jobs,
@@ -35,11 +37,7 @@ std::string summary(const std::vector<ScoreJob>& jobs,
                      std::to_string(notes) + " notes written in " + time +
                      " s\n";
   // In the words morvane uses after a single score.
-  if (passed > 0) {
-    text += "Passed over " + std::to_string(passed) +
-            (passed == 1 ? " note" : " notes") +
-            " outside named tracks; --all-tracks keeps them\n";
-  }
+  if (passed > 0) text += passed_over_sentence(passed);
   if (failed > 0) text += "Failed:\n" + failures;
   return text;
 }

@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "driver/run.h"
 #include "driver/run_state.h"
+#include "driver/translate.h"
 
 namespace morvane::batch {
 namespace {
@@ -22,62 +22,47 @@ bool up_to_date(const ScoreJob& job) {
   return !error && output_time > score_time;
 }
 
-uint64_t note_lines(const EventTable& table) {
-  uint64_t lines = 0;
-  // Note ends are not written; every other event is a line.
-  for (std::size_t slot = 1; slot < table.count(); ++slot) {
-    if (table.at(slot).velocity != 0) ++lines;
-  }
-  return lines;
-}
-
 ScoreResult run_morvane(const ScoreJob& job, bool all_tracks) {
   std::ostringstream out, err;
   std::istringstream keyboard;
   RunState state(out, err, keyboard);
-  // Set here rather than passed as --all-tracks: run() would take a file of
-  // that name in the working folder for the score.
-  state.all_tracks = all_tracks;
+  TranslationRequest request;
+  request.score = job.score;
+  request.notes = job.output;
+  request.all_tracks = all_tracks;
+  const RunResult run = translate(state, std::move(request));
   ScoreResult result;
-  const int status = run_files(state, job.score, job.output);
-  if (status != 0) {
+  if (run.status != 0) {
     // The run left the old note list as it was, or made none: a failed
     // score never looks up to date.
-    result.message = failure_message(out.str(), err.str());
+    result.message = failure_message(run);
     return result;
   }
   result.outcome = Outcome::translated;
-  result.notes = note_lines(state.table);
-  result.instruments = state.instruments.size();
-  result.passed_over = state.passed_over_notes;
+  result.notes = run.note_lines;
+  result.instruments = run.instruments;
+  result.passed_over = run.passed_over;
   return result;
-}
-
-std::vector<std::string> trimmed_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos) continue;
-    const std::size_t last = line.find_last_not_of(" \t\r");
-    lines.push_back(line.substr(first, last - first + 1));
-  }
-  return lines;
 }
 
 }  // namespace
 
-std::string failure_message(const std::string& out, const std::string& err) {
-  std::vector<std::string> lines = trimmed_lines(err);
-  if (lines.empty()) {
-    std::vector<std::string> out_lines = trimmed_lines(out);
-    if (!out_lines.empty()) lines.push_back(out_lines.back());
-  }
+std::string failure_message(const RunResult& run) {
+  // The command's message on one line, with the system's reason where it
+  // gave one: "Can't open a/loop as input score: Too many levels of
+  // symbolic links".
   std::string message;
-  for (const std::string& line : lines) {
+  std::istringstream lines(run.message);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) continue;
     if (!message.empty()) message += ' ';
-    message += line;
+    message += line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+  }
+  if (run.error_number != 0) {
+    message += ": " + std::error_code(run.error_number,
+                                      std::generic_category()).message();
   }
   return message.empty() ? "failed without a message" : message;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "batch/find_scores.h"
+#include "driver/translate.h"
 
 namespace morvane::batch {
 
@@ -28,10 +29,9 @@ struct ScoreResult {
 // for different jobs.
 ScoreResult translate_score(const ScoreJob& job, bool all_tracks, bool force);
 
-// The console text of a failed run as one line: its standard error, or,
-// when that is empty (memory messages go to standard output), the last line
-// of its standard output; lines joined by a blank, ends trimmed.
-std::string failure_message(const std::string& out, const std::string& err);
+// A failed run's message as one line (its lines trimmed, joined by a blank),
+// followed by ": " and the system's reason where it gave one.
+std::string failure_message(const RunResult& run);
 
 }  // namespace morvane::batch
 

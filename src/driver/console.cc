@@ -1,6 +1,8 @@
 #include "driver/console.h"
 
 #include <ostream>
+#include <string>
+#include <utility>
 
 namespace morvane {
 
@@ -15,14 +17,15 @@ void complain(RunState& state, std::string_view text) {
   state.err.flush();
 }
 
-void fail(RunState& state, std::string_view text, int status) {
+void fail(RunState& state, FailureKind kind, std::string_view text,
+          std::string name, int error_number) {
   complain(state, text);
-  throw RunFailure{status};
+  throw RunFailure{1, kind, error_number, std::move(name), std::string(text)};
 }
 
-void fail_on_out(RunState& state, std::string_view text, int status) {
+void fail_on_out(RunState& state, std::string_view text) {
   say(state, text);
-  throw RunFailure{status};
+  throw RunFailure{1, FailureKind::out_of_memory, 0, {}, std::string(text)};
 }
 
 }  // namespace morvane

@@ -17,12 +17,15 @@ void say(RunState& state, std::string_view text);
 // Flushes standard output, then writes text to standard error.
 void complain(RunState& state, std::string_view text);
 
-// Writes text to standard error and ends the run with status.
-[[noreturn]] void fail(RunState& state, std::string_view text, int status = 1);
+// Writes text to standard error and ends the run with status 1 and a
+// RunFailure of kind, concerning the file name (if any), with the system's
+// error_number (if any).
+[[noreturn]] void fail(RunState& state, FailureKind kind, std::string_view text,
+                       std::string name = {}, int error_number = 0);
 
-// Writes text to standard output (memory messages go there) and ends the run.
-[[noreturn]] void fail_on_out(RunState& state, std::string_view text,
-                              int status = 1);
+// Writes text to standard output, where memory messages go, and ends the run
+// with status 1: the run is out of memory.
+[[noreturn]] void fail_on_out(RunState& state, std::string_view text);
 
 }  // namespace morvane
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "driver/banner.h"
-#include "driver/run.h"
+#include "driver/translate.h"
 #include "reader/event_table.h"
 #include "reader/open_score.h"
 #include "writer/note_list_file.h"
@@ -34,19 +34,23 @@ Translation translate_source(const std::string& score_name,
                              const TranslationOptions& options) {
   Translation result;
   {
-    InMemoryRun run(score_name, notes_name);
-    run.state.all_tracks = options.all_tracks;
-    run.state.overlap = options.overlap;
-    print_banner(run.state);
-    run.state.input = std::move(input.source);
-    run.state.input_kind = input.kind;
-    result.status =
-        run_guarded(run.state, [&] { translate_open_files(run.state); });
-    if (options.after_run) options.after_run(run.state, result.status);
-    result.notes = std::move(run.notes);
-    result.out = run.out.str();
-    result.err = run.err.str();
-    result.passed_over_notes = run.state.passed_over_notes;
+    std::ostringstream out, err;
+    std::istringstream keys;
+    RunState state(out, err, keys);
+    state.overlap = options.overlap;
+    print_banner(state);
+    TranslationRequest request;
+    request.score = score_name;
+    request.opened = std::move(input);
+    request.notes = notes_name;
+    request.notes_in_memory = &result.notes;
+    request.all_tracks = options.all_tracks;
+    result.result = translate(state, std::move(request));
+    result.status = result.result.status;
+    if (options.after_run) options.after_run(state, result.result);
+    result.out = out.str();
+    result.err = err.str();
+    result.passed_over_notes = result.result.passed_over;
   }
   return result;
 }

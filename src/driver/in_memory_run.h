@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "driver/translate.h"
 #include "reader/open_score.h"
 
 namespace morvane {
@@ -39,14 +40,15 @@ struct Translation {
   int status = -1;
   std::string out, err, notes;
   uint64_t passed_over_notes = 0;  // notes of tracks without a name
+  RunResult result;                // how the run ended, as a value
 };
 
 struct TranslationOptions {
   bool all_tracks = false;
   OverlapShape overlap;
-  // Called with the run state and status after the run, before the state
+  // Called with the run state and result after the run, before the state
   // is freed (the Python module reads the unrounded notes there).
-  std::function<void(const RunState&, int status)> after_run;
+  std::function<void(const RunState&, const RunResult&)> after_run;
 };
 
 // The whole translation, banner first, of the score bytes named

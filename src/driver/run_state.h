@@ -151,9 +151,29 @@ struct OverlapShape {
 // What a score turned out to be when it was opened (reader/open_score.h).
 enum class ScoreKind : uint8_t { midi_text, midi_file };
 
-// Carries a failed run's status to its entry, its message already written.
+// What kind of failure ended a run: set where it happens, for callers that
+// act on it (the batch's reasons, Python's exceptions) without reading text.
+enum class FailureKind : uint8_t {
+  none,
+  score_not_opened,  // "Can't open NAME as input score"
+  score_not_read,    // "Can't read NAME as input score"
+  same_file,         // the note list named is the score itself
+  list_not_opened,   // "Can't open NAME for score output"
+  list_not_written,  // "Can't write score output NAME"
+  badly_formed,      // the score's shape or a MIDI file's damage
+  out_of_range,      // a number of the score does not fit 32 bits
+  out_of_memory,
+};
+
+// Carries a failed run to its entry, its message already written: the
+// status, the kind, the system's error number where it gave one (else 0),
+// the file concerned (else empty), and the message as the console has it.
 struct RunFailure {
-  int status;
+  int status = 1;
+  FailureKind kind = FailureKind::none;
+  int error_number = 0;
+  std::string name;
+  std::string message;
 };
 
 // From 65,536 events on (see OverlapShape), into a note list that takes

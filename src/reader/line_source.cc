@@ -1,5 +1,6 @@
 #include "reader/line_source.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -8,7 +9,10 @@ namespace morvane {
 std::unique_ptr<FileLineSource> FileLineSource::open(const std::string& name) {
   std::error_code ignored;
   // A directory may open as a stream on some systems but has no lines.
-  if (std::filesystem::is_directory(name, ignored)) return nullptr;
+  if (std::filesystem::is_directory(name, ignored)) {
+    errno = EISDIR;
+    return nullptr;
+  }
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return nullptr;
   std::unique_ptr<FileLineSource> source = from_stream(file);
@@ -36,12 +40,14 @@ bool FileLineSource::refill() {
   }
   end_ -= begin_;
   begin_ = 0;
+  errno = 0;
   const std::size_t got =
       std::fread(block_.get() + end_, 1, kBlockSize - end_, file_);
   end_ += got;
   if (got == 0) {
     at_end_ = true;
     error_ = std::ferror(file_) != 0;
+    if (error_) error_number_ = errno;
     return false;
   }
   return true;

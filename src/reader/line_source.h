@@ -32,12 +32,16 @@ class LineSource {
 
   // The size of the whole input in bytes when known, else 0.
   virtual std::size_t size_hint() const = 0;
+
+  // After a read error: the system's error number, 0 where it gave none.
+  virtual int error_number() const { return 0; }
 };
 
 // A score file read in binary: CR before LF is white space, Ctrl-Z ordinary.
 class FileLineSource : public LineSource {
  public:
-  // Returns null when name cannot be opened for reading or is a directory.
+  // Returns null, with errno set, when name cannot be opened for reading or
+  // is a directory (EISDIR).
   static std::unique_ptr<FileLineSource> open(const std::string& name);
   // Reads an open stream, which it then owns (tests use streams that fail).
   static std::unique_ptr<FileLineSource> from_stream(std::FILE* file);
@@ -47,6 +51,7 @@ class FileLineSource : public LineSource {
   LineRead next_lines(std::string_view& lines) override;
   bool read_rest(std::string& bytes) override;
   std::size_t size_hint() const override { return size_; }
+  int error_number() const override { return error_number_; }
 
   // True when the bytes not yet handed out begin with prefix.
   bool starts_with(std::string_view prefix) const;
@@ -64,6 +69,7 @@ class FileLineSource : public LineSource {
   std::string long_line_;  // a line that runs across blocks
   bool at_end_ = false;
   bool error_ = false;
+  int error_number_ = 0;
   std::size_t size_ = 0;
 };
 

@@ -4,11 +4,6 @@
 #include <utility>
 
 namespace morvane {
-namespace {
-
-constexpr std::string_view kMidiFileStart = "MThd";
-
-}  // namespace
 
 OpenedScore open_score(const std::string& name) {
   std::unique_ptr<FileLineSource> file = FileLineSource::open(name);
@@ -17,10 +12,8 @@ OpenedScore open_score(const std::string& name) {
 }
 
 OpenedScore score_from_bytes(std::string bytes) {
-  const bool midi = std::string_view(bytes).substr(0, kMidiFileStart.size()) ==
-                    kMidiFileStart;
-  return {std::make_unique<MemoryLineSource>(std::move(bytes)),
-          midi ? ScoreKind::midi_file : ScoreKind::midi_text};
+  const ScoreKind kind = score_kind(bytes);
+  return {std::make_unique<MemoryLineSource>(std::move(bytes)), kind};
 }
 
 }  // namespace morvane

@@ -7,6 +7,7 @@
 #include "reader/event_table.h"
 #include "reader/line_scan.h"
 #include "reader/line_source.h"
+#include "reader/open_score.h"
 #include "reader/scanner.h"
 #include "reader/track_sections.h"
 
@@ -34,8 +35,8 @@ std::string_view cut_line(std::string_view& lines) {
 
 HeaderFields read_header(RunState& state, std::string_view line) {
   line = up_to_nul(line);
-  if (line.substr(0, 5) != "MFile") {
-    fail(state, "\nBadly formed MIDI text file.\n");
+  if (!line.starts_with(kMidiTextStart)) {
+    fail(state, FailureKind::badly_formed, "\nBadly formed MIDI text file.\n");
   }
   HeaderFields header;
   if (scan_header(line, header).overflow) number_out_of_range(state, 1);
@@ -47,7 +48,9 @@ HeaderFields read_header(RunState& state, std::string_view line) {
 void read_text_score(RunState& state) {
   create_event_table(state);
   std::string_view lines;
-  if (!next_lines(state, lines)) fail(state, "\nEmpty MIDI text file.\n");
+  if (!next_lines(state, lines)) {
+    fail(state, FailureKind::badly_formed, "\nEmpty MIDI text file.\n");
+  }
   const HeaderFields header = read_header(state, cut_line(lines));
   // A short event line ("0 On ch=1 n=60 v=0") has about 20 bytes.
   start_reading(state, header.division, state.input->size_hint() / 16 + 1);

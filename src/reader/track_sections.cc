@@ -7,6 +7,7 @@
 
 #include "driver/console.h"
 #include "reader/event_table.h"
+#include "reader/line_source.h"
 #include "writer/note_list_file.h"
 
 namespace morvane {
@@ -168,7 +169,8 @@ void start_reading(RunState& state, int32_t division,
                    std::size_t expected_events) {
   // Every time in the note list is divided by it.
   if (division <= 0) {
-    fail(state, "\nBadly formed MIDI text file: division must be above 0.\n");
+    fail(state, FailureKind::badly_formed,
+         "\nBadly formed MIDI text file: division must be above 0.\n");
   }
   state.division = division;
   reserve_events(state, expected_events);
@@ -198,12 +200,14 @@ void finish_reading(RunState& state, ReaderFields& fields) {
 }
 
 void number_out_of_range(RunState& state, uint64_t line_number) {
-  fail(state, "\nNumber out of range in line " + std::to_string(line_number) +
+  fail(state, FailureKind::out_of_range, "\nNumber out of range in line " + std::to_string(line_number) +
                   " of the MIDI text file.\n");
 }
 
 void cannot_read(RunState& state) {
-  fail(state, "\n Can't read " + state.input_name + " as input score\n");
+  fail(state, FailureKind::score_not_read,
+       "\n Can't read " + state.input_name + " as input score\n",
+       state.input_name, state.input->error_number());
 }
 
 }  // namespace morvane

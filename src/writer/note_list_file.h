@@ -61,6 +61,9 @@ class NoteListFile {
   // Gives the list up: the name keeps what it held before the run.
   void abandon();
 
+  // After close() failed: the system's error number, 0 where it gave none.
+  int error_number() const { return file_->error_number(); }
+
  private:
   static constexpr std::size_t kBlockSize = 1 << 18;
 

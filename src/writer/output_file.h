@@ -42,15 +42,32 @@ class OutputFile {
 
   // Gives up: a temporary file is removed and the name left as it was.
   virtual void abandon() = 0;
+
+  // After a failed append, write_at or commit: the system's error number.
+  virtual int error_number() const { return error_number_; }
+
+ protected:
+  // Records errno (EIO where the system set none) and returns false.
+  bool failed();
+
+ private:
+  int error_number_ = 0;
 };
 
-// Opens the note list name as described above; null, with nothing created,
-// when it cannot be written (a folder, a file we may not write, no folder).
+// Opens the note list name as described above; null, with nothing created
+// and errno set, when it cannot be written (a folder, a file we may not
+// write, no folder).
 std::unique_ptr<OutputFile> open_output_file(const std::string& name);
 
 // A note list kept in memory: every byte is appended to *sink, or with
 // write_at put in place.
 std::unique_ptr<OutputFile> memory_output_file(std::string* sink);
+
+// file, with a copy of every byte it is given kept in *copy as a memory
+// file keeps it: the caller has the list its own run wrote, whatever
+// another writer puts under the name afterwards.
+std::unique_ptr<OutputFile> copying_output_file(
+    std::unique_ptr<OutputFile> file, std::string* copy);
 
 }  // namespace morvane
 

@@ -53,14 +53,14 @@ class StreamFile : public OutputFile {
   bool append(std::string_view data) override {
     if (fd_ < 0) return false;
     if (std::exchange(empty_first_, false) && ftruncate(fd_, 0) != 0) {
-      return false;
+      return failed();
     }
-    return write_all(fd_, data);
+    return write_all(fd_, data) || failed();
   }
   bool commit() override {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;
+    return ::close(fd) == 0 || failed();
   }
   void abandon() override {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
@@ -84,11 +84,12 @@ class ReplacingFile : public OutputFile {
   ~ReplacingFile() override { abandon(); }
 
   bool append(std::string_view data) override {
-    return fd_ >= 0 && write_all(fd_, data);
+    return fd_ >= 0 && (write_all(fd_, data) || failed());
   }
   bool positional() const override { return true; }
   bool write_at(uint64_t offset, std::string_view data) override {
-    if (fd_ < 0 || !write_all_at(fd_, offset, data)) return false;
+    if (fd_ < 0) return false;
+    if (!write_all_at(fd_, offset, data)) return failed();
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
     // ext4 writes out a file renamed over an old one at the rename, the run's
     // last step. Started here, on the thread behind the sort, it runs while
@@ -102,6 +103,7 @@ class ReplacingFile : public OutputFile {
     if (fd_ < 0) return false;
     const bool closed = ::close(std::exchange(fd_, -1)) == 0;
     if (!closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      failed();
       remove_temporary();
       return false;
     }
@@ -212,7 +214,8 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   const std::filesystem::path file_name =
       std::filesystem::path(target).filename();
   if (file_name.empty() || file_name == "." || file_name == "..") {
-    return nullptr;  // names a folder, or nothing at all
+    errno = EISDIR;  // names a folder, or nothing at all
+    return nullptr;
   }
   if (exists) {
     // Refused if we could not write it in place: a read-only list stays

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -28,15 +29,21 @@ class StdioFile : public OutputFile {
   ~StdioFile() override { abandon(); }
 
   bool append(std::string_view data) override {
-    return file_ != nullptr &&
-           std::fwrite(data.data(), 1, data.size(), file_) == data.size();
+    if (file_ == nullptr) return false;
+    return std::fwrite(data.data(), 1, data.size(), file_) == data.size() ||
+           failed();
   }
   bool commit() override {
     if (file_ == nullptr) return false;
     const bool closed = std::fclose(std::exchange(file_, nullptr)) == 0;
-    if (temporary_.empty()) return closed;
+    if (temporary_.empty()) return closed || failed();
+    if (!closed) failed();
     if (!closed || !MoveFileExA(temporary_.c_str(), target_.c_str(),
                                 MOVEFILE_REPLACE_EXISTING)) {
+      if (closed) {
+        errno = EACCES;  // the move's reason is the system's, not errno's
+        failed();
+      }
       remove_temporary();
       return false;
     }
@@ -70,7 +77,8 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   const std::filesystem::path file_name =
       std::filesystem::path(name).filename();
   if (file_name.empty() || file_name == "." || file_name == "..") {
-    return nullptr;  // names a folder, or nothing at all
+    errno = EISDIR;  // names a folder, or nothing at all
+    return nullptr;
   }
   if (!exists || std::filesystem::is_regular_file(status)) {
     if (exists) {

@@ -35,33 +35,37 @@ namespace {
 // (only read for a start).
 char* put_note_line(char* p, const EventRecord& r, float duration,
                     int32_t division) {
-  const bool start = r.velocity > 0;
-  p = put_fixed3(p, start ? start_beats(r.time_ticks, division)
-                          : static_cast<float>(r.time_ticks));
+  const NoteLine line = note_line(r, duration, division);
+  p = put_fixed3(p, line.start);
   *p++ = ' ';
   *p++ = '\t';
-  p = put_int(p, static_cast<int64_t>(r.channel) - 1);
+  p = put_int(p, line.channel);
   *p++ = '\t';
-  p = put_int(p, r.note);
+  p = put_int(p, line.key);
   *p++ = '\t';
-  p = put_int(p, r.velocity);
+  p = put_int(p, line.velocity);
   *p++ = '\t';
-  p = put_fixed3(p, start ? duration : static_cast<float>(r.channel));
+  p = put_fixed3(p, line.duration);
   *p++ = '\n';
   return p;
 }
 
 }  // namespace
 
+uint64_t note_line_count(const EventTable& table) {
+  uint64_t lines = 0;
+  for (std::size_t slot = 1; slot < table.count(); ++slot) {
+    lines += has_note_line(table.at(slot));
+  }
+  return lines;
+}
+
 char* put_note_lines(const RunState& state, std::size_t lo, std::size_t hi,
                      char* p) {
   const float* duration = state.arrays.duration_beats.get();
   for (std::size_t i = lo; i < hi; ++i) {
     const EventRecord r = sorted_event(state, i);
-    // Ends (velocity 0) are not written. A negative velocity is: the
-    // duration stage passed it over, so its start is still in ticks and its
-    // channel number stands where the duration goes.
-    if (r.velocity == 0) continue;
+    if (!has_note_line(r)) continue;
     p = put_note_line(p, r, duration[state.arrays.order[i].file_slot],
                       state.division);
   }
@@ -75,7 +79,7 @@ std::size_t note_lines_length(const RunState& state) {
   std::size_t length = 0;
   for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
     EventRecord r = state.table.at(slot);
-    if (r.velocity == 0) continue;
+    if (!has_note_line(r)) continue;
     // As put_note_lines has it: the time as the order holds it.
     r.time_ticks = through_single(r.time_ticks);
     length += static_cast<std::size_t>(

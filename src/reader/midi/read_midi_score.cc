@@ -145,9 +145,10 @@ void read_midi_score(RunState& state) {
   Survey survey;
   if (const std::optional<MidiFileError> damage =
           decode_midi_file(bytes, survey)) {
-    fail(state, "\nBadly formed MIDI file " + state.input_name + ": " +
-                    damage->reason + " at byte " +
-                    std::to_string(damage->offset) + ".\n");
+    fail(state, FailureKind::badly_formed,
+         "\nBadly formed MIDI file " + state.input_name + ": " +
+             damage->reason + " at byte " + std::to_string(damage->offset) +
+             ".\n");
   }
   start_reading(state, division_as_read(survey.division_), survey.notes_ + 1);
   EventReader reader(state, survey.format_ == 0);

@@ -1,4 +1,4 @@
-#include "analysis/overlapped_stages.h"
+#include "driver/overlapped_stages.h"
 
 #include <algorithm>
 #include <cassert>

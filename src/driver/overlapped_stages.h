@@ -7,8 +7,8 @@
 // note list is the same byte for byte as sort_by_time, compute_durations
 // and write_note_list one after the other give; only the time differs.
 
-#ifndef MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_
-#define MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_
+#ifndef MORVANE_DRIVER_OVERLAPPED_STAGES_H_
+#define MORVANE_DRIVER_OVERLAPPED_STAGES_H_
 
 #include <cstddef>
 
@@ -24,4 +24,4 @@ void sort_pair_and_write(RunState& state);
 
 }  // namespace morvane
 
-#endif  // MORVANE_ANALYSIS_OVERLAPPED_STAGES_H_
+#endif  // MORVANE_DRIVER_OVERLAPPED_STAGES_H_
