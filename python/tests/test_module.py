@@ -1,8 +1,10 @@
 """The module `morvane` against the command, byte for byte."""
 
 import concurrent.futures
+import errno
 import os
 import pathlib
+import resource
 
 import numpy as np
 import pytest
@@ -147,6 +149,90 @@ def test_file_errors(tmp_path, capfd):
     finally:
         os.chdir(monkeypatch_dir)
     assert capfd.readouterr() == ("", "")
+
+
+def test_system_reasons(tmp_path):
+    """Each failure of a file raises the system's own reason, with its
+    errno and the file's name, as the run found them."""
+    score = CORPUS / "chords.mid"
+    loop = tmp_path / "loop"
+    loop.symlink_to(loop)
+    cases = [  # call, exception, errno, filename
+        (lambda: morvane.write_note_list(score, "/dev/full"), OSError,
+         errno.ENOSPC, "/dev/full"),
+        (lambda: morvane.translate(loop), OSError, errno.ELOOP, loop),
+        (lambda: morvane.write_note_list(score, loop), OSError, errno.ELOOP,
+         loop),
+        # Reading at address 0 of one's own memory fails as a device would.
+        (lambda: morvane.translate("/proc/self/mem"), OSError, errno.EIO,
+         "/proc/self/mem"),
+    ]
+    for call, kind, number, name in cases:
+        with pytest.raises(kind) as caught:
+            call()
+        assert (caught.value.errno, caught.value.filename) == (
+            number, os.fspath(name)), caught.value
+
+
+def in_child(body):
+    """body() in a forked child; its exit status (0: its checks held)."""
+    pid = os.fork()
+    if pid == 0:
+        status = 1
+        try:
+            status = 0 if body() else 3
+        finally:
+            os._exit(status)
+    return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+
+
+def test_permission_and_memory(tmp_path):
+    locked = tmp_path / "locked.txt"
+    locked.write_bytes(THIRDS)
+    locked.chmod(0)
+
+    def refused():  # root may read any file: be someone else first
+        if os.geteuid() == 0:
+            os.setgid(65534)
+            os.setuid(65534)
+        try:
+            morvane.translate(locked)
+        except PermissionError as error:
+            return (error.errno, error.filename) == (errno.EACCES, str(locked))
+        return False
+
+    big = tmp_path / "big.txt"  # read by the run, in blocks
+    big.write_bytes(THIRDS.replace(b"1 On", b"1 On ch=3 n=60 v=90\n" *
+                                   2000000 + b"1 On"))
+
+    def starved():
+        soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+        used = int(open("/proc/self/statm").read().split()[0]) * os.sysconf(
+            "SC_PAGE_SIZE")
+        resource.setrlimit(resource.RLIMIT_AS, (used + (16 << 20), hard))
+        del soft
+        try:
+            morvane.translate(big)
+        except MemoryError as error:
+            return "memory" in str(error).lower()
+        return False
+
+    os.chmod(tmp_path, 0o755)
+    assert in_child(refused) == 0
+    assert in_child(starved) == 0
+
+
+def test_each_call_returns_its_own_list(tmp_path):
+    """Writers of one name at once: each call's list is its own score's,
+    whatever the file holds when it returns."""
+    scores = [s for s in SCORES if s.suffix == ".txt"][:8]
+    target = tmp_path / "shared.notes"
+    wanted = [morvane.translate(s, all_tracks=True).note_list for s in scores]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=8) as pool:
+        for _ in range(4):
+            got = pool.map(lambda s: morvane.write_note_list(
+                s, target, all_tracks=True).note_list, scores)
+            assert list(got) == wanted
 
 
 def test_threads_give_what_one_by_one_gives():

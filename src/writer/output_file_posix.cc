@@ -129,16 +129,25 @@ class ReplacingFile : public OutputFile {
 };
 
 // Where a chain of links ends: the list replaces that file; links stay links.
-std::string follow_links(const std::string& name) {
+// False, with errno ELOOP, for a chain that never ends, which the system
+// would refuse to open as well.
+bool follow_links(const std::string& name, std::string& target) {
   std::filesystem::path path = name;
   for (int hops = 0; hops < 40; ++hops) {
     std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) break;
+    if (!std::filesystem::is_symlink(path, error)) {
+      target = path.string();
+      return true;
+    }
     const std::filesystem::path to = std::filesystem::read_symlink(path, error);
-    if (error) break;
+    if (error) {
+      target = path.string();
+      return true;
+    }
     path = to.is_absolute() ? to : path.parent_path() / to;
   }
-  return path.string();
+  errno = ELOOP;
+  return false;
 }
 
 // Six characters unlikely to clash: drawn per thread, seeded by the clock,
@@ -210,7 +219,8 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
       return std::make_unique<StreamFile>(fd);
     }
   }
-  const std::string target = follow_links(name);
+  std::string target;
+  if (!follow_links(name, target)) return nullptr;
   const std::filesystem::path file_name =
       std::filesystem::path(target).filename();
   if (file_name.empty() || file_name == "." || file_name == "..") {
