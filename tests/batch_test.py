@@ -113,9 +113,8 @@ def identity():
 def failure_folder(work):
     """A folder with a damaged score, an unreadable one (a link to nothing:
     root reads any file, so no permission makes one) and a link to itself,
-    one out of range, a
-    file and a pipe that are no score, nested folders (one named like a
-    score) and a name that CSV must quote; plus a file named directly that
+    one out of range, a file and a pipe that are no score, nested folders
+    (one named like a score) and a name that CSV must quote; plus a file named directly that
     is no score. Returns {score: expected status}."""
     def put(name, data):
         path = os.path.join(work, "in", name)
