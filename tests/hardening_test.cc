@@ -27,12 +27,22 @@ Translation translate(const std::string& score) {
 
 void expect_sound(const std::string& score, const std::string& what) {
   const Translation first = translate(score);
-  ASSERT_TRUE(first.status == 0 || first.status == 1) << what;
   if (first.status == 0) {
+    EXPECT_EQ(first.result.kind, FailureKind::none) << what;
     EXPECT_NE(first.out.find("Writing data to 'notes'"), std::string::npos)
         << what;
+    EXPECT_TRUE(first.notes.starts_with("// MORVANE file.\n") &&
+                first.notes.ends_with("\n"))
+        << what;
   } else {
-    EXPECT_FALSE(first.err.empty() && first.out.empty()) << what;
+    // A failure says so last, with the message its result carries, and
+    // leaves no list.
+    EXPECT_EQ(first.status, 1) << what;
+    EXPECT_NE(first.result.kind, FailureKind::none) << what;
+    EXPECT_FALSE(first.result.message.empty()) << what;
+    EXPECT_TRUE((first.out + first.err).ends_with(first.result.message))
+        << what;
+    EXPECT_EQ(first.notes, "") << what;
   }
   const Translation again = translate(score);
   EXPECT_EQ(again.status, first.status) << what;

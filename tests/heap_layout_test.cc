@@ -59,10 +59,17 @@ TEST(HeapLayoutTest, PlacesAreDistinctAndTheShortcutsAgree) {
   }
 }
 
-TEST(HeapLayoutTest, AHeapWithinItsTopIsPlain) {
-  const HeapLayout layout(1000, 10);
-  EXPECT_EQ(layout.places(), 1001u);
-  for (std::size_t i = 1; i <= 1000; ++i) EXPECT_EQ(layout.place(i), i);
+// A heap that fits its plain top is a plain heap, no larger; the first
+// node past the top stands past every place of the top.
+TEST(HeapLayoutTest, ThePlainTopEndsWhereItsLevelsEnd) {
+  const HeapLayout fits(1023, 10);
+  EXPECT_EQ(fits.places(), 1024u);
+  EXPECT_EQ(fits.place(1023), 1023u);
+  const HeapLayout over(1024, 10);
+  EXPECT_EQ(over.plain_end(), 1024u);
+  EXPECT_EQ(over.first_block_place(), 1024u);
+  EXPECT_EQ(over.place(1024), 1024u);
+  EXPECT_EQ(HeapLayout(1030, 10).place(1030), 1030u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/in_memory_run.h"
 #include "midi_bytes.h"
 #include "test_support.h"
 
@@ -132,10 +133,18 @@ TEST(MidiFileTest, CutAndFlippedFilesNeverCrash) {
   std::mt19937 random(3);
   for (const std::string& name : corpus_names()) {
     const std::string whole = read_file(data_path("corpus/" + name + ".mid"));
+    // A file cut short is damaged, and the damage lies within what is left.
     for (std::size_t cut = 0; cut < whole.size(); cut += 97) {
       std::string text;
       MidiFileError error;
-      render_midi_text(whole.substr(0, cut), text, error);
+      EXPECT_FALSE(render_midi_text(whole.substr(0, cut), text, error))
+          << name << " cut at " << cut;
+      EXPECT_LE(error.offset, cut) << name;
+      // And the translator refuses it as such.
+      EXPECT_EQ(translate_in_memory("cut.mid", whole.substr(0, cut), "notes")
+                    .result.kind,
+                FailureKind::badly_formed)
+          << name << " cut at " << cut;
     }
     for (int n = 0; n < 200; ++n) {
       std::string flipped = whole;

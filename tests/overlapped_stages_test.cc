@@ -118,37 +118,27 @@ TEST(OverlappedStagesTest, NoMemoryForTheDurations) {
   }
 }
 
-// The text's length, measured in table order before the sort ends, is what
-// the lines take in time order: ends left out, negative velocities, wide
-// fields and every kind of duration at their own slots.
-TEST(OverlappedStagesTest, TheTextIsAsLongAsAnnounced) {
+// The overlapped stages put each line at a place worked out before the sort
+// ends, from a length measured in table order: times and channels of every
+// size (wide fields, times that single precision rounds) must come out
+// where the stages in turn put them, or the text is cut or misplaced.
+TEST(OverlappedStagesTest, LinesOfEverySizeLandInPlace) {
   std::mt19937 random(8);
   auto pick = [&](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
+  const OverlapShape shape{3, 1, 0};
   for (int round = 0; round < 200; ++round) {
     std::vector<EventRecord> events = random_events(random, pick(2, 400));
     for (EventRecord& e : events) {
       if (pick(0, 19) == 0) e.time_ticks = pick(-2147483647, 2147483647);
       if (pick(0, 29) == 0) e.channel = pick(-2147483647, 2147483647);
     }
-    InMemoryRun run("score", "notes.txt");
-    RunState& state = run.state;
-    state.division = pick(0, 4) == 0 ? 1 : pick(1, 1000);
-    run.add_events(events);
-    sort_by_time(state);
-    compute_durations(state);
-    if (round % 4 == 0) {
-      // Durations of every size, the library's own among them.
-      for (float& d : state.arrays.duration_beats) {
-        d = static_cast<float>(std::ldexp(pick(-1000, 1000), pick(-20, 120)));
-      }
-    }
-    std::vector<char> text(state.table.count() * kMaxNoteLine);
-    const char* end = put_note_lines(state, 1, state.table.count(), text.data());
-    ASSERT_EQ(note_lines_length(state),
-              static_cast<std::size_t>(end - text.data()))
-        << "round " << round;
+    const int32_t division = pick(0, 4) == 0 ? 1 : pick(1, 1000);
+    const Result expected = finish(events, division, nullptr);
+    const Result overlapped = finish(events, division, &shape);
+    ASSERT_EQ(overlapped.status, expected.status) << "round " << round;
+    ASSERT_EQ(overlapped.notes, expected.notes) << "round " << round;
   }
 }
 
