@@ -1,14 +1,20 @@
 #include "roll/piano_roll.h"
 
+#include <csignal>
+#include <cstdio>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "roll/legend.h"
 #include "roll/note_list.h"
+#include "roll/xml_text.h"
 
 namespace morvane {
 namespace {
@@ -36,6 +42,26 @@ std::vector<std::string> note_rects(const std::string& svg) {
   return rects;
 }
 
+// Whether an XML parser (Python's, as browsers' are strict) reads svg
+// whole; it says why not on standard error.
+bool parses_as_xml(const std::string& svg) {
+  std::signal(SIGPIPE, SIG_IGN);  // a parser that stops early
+  FILE* parser = popen(
+      "/usr/bin/python3 -c 'import sys, xml.dom.minidom; "
+      "xml.dom.minidom.parse(sys.stdin.buffer)'",
+      "w");
+  if (parser == nullptr) return false;
+  std::fwrite(svg.data(), 1, svg.size(), parser);
+  return pclose(parser) == 0;
+}
+
+// The SVG of text, checked to be XML.
+std::string drawn(const std::string& text, RollSummary& summary) {
+  const std::string svg = draw_piano_roll(parsed(text), summary);
+  EXPECT_TRUE(parses_as_xml(svg)) << text;
+  return svg;
+}
+
 // Beats are 64 pixels from x = 48 in a short piece; a key's row is 10
 // pixels, from y = 24 for two keys above the highest.
 TEST(PianoRollTest, NotesBecomeRectanglesWhereTheyAre) {
@@ -58,7 +84,7 @@ TEST(PianoRollTest, NotesBecomeRectanglesWhereTheyAre) {
   };
   for (const Row& row : rows) {
     RollSummary summary;
-    const std::string svg = draw_piano_roll(parsed(kHead + row.notes), summary);
+    const std::string svg = drawn(kHead + row.notes, summary);
     EXPECT_EQ(note_rects(svg), row.rects) << row.what;
     EXPECT_NE(svg.find("Instruments: Solo Flute"), std::string::npos);
   }
@@ -78,9 +104,9 @@ TEST(PianoRollTest, ALongPieceKeepsItsWidthWithinReach) {
 
 TEST(PianoRollTest, SummaryAndMerging) {
   RollSummary summary;
-  const std::string svg = draw_piano_roll(
-      parsed(kHead + "0.000 \t0\t48\t90\t1.000\n0.000 \t2\t72\t90\t0.000\n"
-                     "3.500 \t0\t50\t90\t0.500\n99.000 \t1\t60\t-5\t2.000\n"),
+  const std::string svg = drawn(
+      kHead + "0.000 \t0\t48\t90\t1.000\n0.000 \t2\t72\t90\t0.000\n"
+              "3.500 \t0\t50\t90\t0.500\n99.000 \t1\t60\t-5\t2.000\n",
       summary);
   EXPECT_EQ(describe(summary),
             "notes: 4\nchannels: 0 2\nkeys: 48 (C3) to 72 (C5)\n"
@@ -96,7 +122,7 @@ TEST(PianoRollTest, SummaryAndMerging) {
     many += std::to_string(k / 100) + "." + std::to_string(k % 100 / 10) +
             "00 \t0\t60\t90\t0.100\n";
   }
-  draw_piano_roll(parsed(many), summary);
+  drawn(many, summary);
   // The summary without the drawing is the same, marks counted.
   EXPECT_EQ(describe(summarize(parsed(many))), describe(summary));
   EXPECT_EQ(summary.notes, kMergeAbove + 1);
@@ -152,6 +178,7 @@ TEST(PianoRollTest, BoundedPictureOfAnyList) {
         std::chrono::steady_clock::now() - started;
     EXPECT_LT(svg.size(), 200000u) << row.what;
     EXPECT_LT(took.count(), 0.25) << row.what;
+    EXPECT_TRUE(parses_as_xml(svg)) << row.what;
     EXPECT_NE(describe(summary).find("\n" + row.keys + "\n"), std::string::npos)
         << row.what << "\n" << describe(summary);
   }
@@ -199,16 +226,118 @@ TEST(PianoRollTest, DecimalsInEveryFormAWriterUses) {
   EXPECT_EQ(list.notes[2].duration_beats, 0.5);
 }
 
+// A name is shown as strict UTF-8 decodes it, and the picture stays XML.
 TEST(PianoRollTest, NamesOfAnyBytesStayValidXml) {
-  RollSummary summary;
-  const std::string svg = draw_piano_roll(
-      parsed("// Instrument <A&B> \"x\" \xff\x01\xc3\xa9\n"), summary);
-  EXPECT_NE(svg.find("Instruments: &lt;A&amp;B&gt; &quot;x&quot; "
-                     "\xef\xbf\xbd\xef\xbf\xbd\xc3\xa9"),
-            std::string::npos);
+  const std::string kBad = "\xef\xbf\xbd";  // U+FFFD
+  struct Row {
+    const char* what;
+    std::string name, shown;
+  };
+  const Row rows[] = {
+      {"markup", "<A&B> \"x\"", "&lt;A&amp;B&gt; &quot;x&quot;"},
+      {"two, three and four bytes", "Fl\xc3\xbbte \xe2\x82\xac \xf0\x9d\x84\x9e",
+       "Fl\xc3\xbbte \xe2\x82\xac \xf0\x9d\x84\x9e"},
+      {"a stray byte", "a\x80" "b\xff", "a" + kBad + "b" + kBad},
+      {"a cut sequence", "a\xe2\x82" "b\xf0\x9d\x84", "a" + kBad + "b" + kBad},
+      {"a surrogate", "a\xed\xa0\x80" "b", "a" + kBad + kBad + kBad + "b"},
+      {"U+FFFE and U+FFFF", "a\xef\xbf\xbe" "b\xef\xbf\xbf", "a" + kBad + "b" + kBad},
+      {"above U+10FFFF", "a\xf4\x90\x80\x80", "a" + kBad + kBad + kBad + kBad},
+      {"overlong", "\xc0\xaf\xe0\x80\xaf\xf0\x80\x80\xaf",
+       kBad + kBad + kBad + kBad + kBad + kBad + kBad + kBad + kBad},
+      {"controls XML refuses are left out", "a\x01" "b\x1f" "c\td\x7f",
+       "abc\td\x7f"},
+  };
+  for (const Row& row : rows) {
+    RollSummary summary;
+    const std::string svg = drawn("// Instrument " + row.name + "\n", summary);
+    EXPECT_NE(svg.find(">Instruments: " + row.shown + "</text>"),
+              std::string::npos) << row.what;
+  }
   EXPECT_EQ(key_name(60), "C4");
   EXPECT_EQ(key_name(0), "C-1");
   EXPECT_EQ(key_name(61), "C#4");
+}
+
+// The legend's lines as drawn: x, y and text (below the grid's labels).
+struct LegendLine {
+  double x, y;
+  std::u32string text;
+};
+
+std::vector<LegendLine> legend_lines(const std::string& svg) {
+  static const std::regex kText(
+      "<text x=\"([^\"]*)\" y=\"([^\"]*)\" text-anchor=\"start\">([^<]*)</text>");
+  std::vector<LegendLine> lines;
+  for (std::sregex_iterator m(svg.begin(), svg.end(), kText), end; m != end;
+       ++m) {
+    lines.push_back({std::stod((*m)[1]), std::stod((*m)[2]),
+                     xml_code_points((*m)[3].str())});
+  }
+  return lines;
+}
+
+// However many instruments and channels, and however long a name, the
+// legend keeps within the picture: every line ends before the grid's
+// right edge and above the picture's bottom, and says all it had to.
+TEST(PianoRollTest, TheLegendWrapsWithinThePicture) {
+  std::string tracks, channels, long_name = "// Instrument ";
+  for (int i = 1; i <= 379; ++i) {
+    tracks += "// Instrument Trombone " + std::to_string(i) + " \n";
+  }
+  for (int i = 0; i < 300; ++i) {
+    channels += "0.000 \t" + std::to_string(i) + "\t60\t90\t1.000\n";
+  }
+  long_name += std::string(200, 'W') + " and more\n";
+  struct Row {
+    const char* what;
+    std::string text;
+    std::size_t at_least;  // lines of legend
+  };
+  const Row rows[] = {
+      {"379 instruments", tracks + "0.000 \t9\t60\t90\t1.000\n", 60},
+      {"300 channels", channels, 40},
+      {"a name wider than the picture", long_name, 6},
+  };
+  for (const Row& row : rows) {
+    RollSummary summary;
+    const std::string svg = drawn(row.text, summary);
+    const NoteList list = parsed(row.text);
+    const RollLayout layout = lay_out(list);
+    const double right =
+        layout.x(std::max(4.0, std::ceil(layout.length_beats)));
+    const double height = std::stod(svg.substr(svg.find("height=\"") + 8));
+    const std::vector<LegendLine> lines = legend_lines(svg);
+    EXPECT_GE(lines.size(), row.at_least) << row.what;
+    std::u32string said;
+    for (const LegendLine& line : lines) {
+      EXPECT_LE(line.x + text_width(line.text), right) << row.what;
+      EXPECT_LE(line.y + 4, height) << row.what;
+      for (char32_t c : line.text) said += c == ' ' ? U"" : std::u32string(1, c);
+    }
+    std::u32string meant = U"Instruments:";
+    for (std::size_t i = 0; i < list.instruments.size(); ++i) {
+      for (char32_t c : xml_code_points(list.instruments[i])) {
+        if (c != ' ') meant += c;
+      }
+      if (i + 1 < list.instruments.size()) meant += ';';
+    }
+    EXPECT_EQ(said.substr(0, meant.size()), meant) << row.what;
+  }
+}
+
+TEST(PianoRollTest, ChannelsAsTheListAndMusiciansCountThem) {
+  const std::pair<int64_t, std::string> rows[] = {
+      {0, "0 (MIDI 1)"},       {9, "9 (MIDI 10, drums)"},
+      {15, "15 (MIDI 16)"},    {16, "16"},
+      {-1, "-1"},              {INT64_MAX, "9223372036854775807"},
+  };
+  for (const auto& [channel, label] : rows) {
+    EXPECT_EQ(channel_label(channel), label);
+  }
+  RollSummary summary;
+  EXPECT_NE(drawn("0.000 \t9\t36\t90\t1.000\n", summary)
+                .find(">9 (MIDI 10, drums)</text>"),
+            std::string::npos);
 }
 
 }  // namespace

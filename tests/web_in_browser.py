@@ -19,6 +19,7 @@ import subprocess
 import sys
 import threading
 import time
+import xml.dom.minidom
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -64,6 +65,7 @@ def run_command(morvane, roll, score, work, all_tracks=False):
         drawn = subprocess.run([roll, notes_name, "roll.svg"], cwd=folder,
                                check=True, capture_output=True)
         result["summary"] = drawn.stdout.decode()
+        xml.dom.minidom.parse(svg)  # raises where the picture is not XML
         with open(svg) as f:
             result["rects"] = f.read().count('<rect class="note"')
     return result

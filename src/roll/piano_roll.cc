@@ -9,18 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "roll/legend.h"
+#include "roll/xml_text.h"
+
 namespace morvane {
 namespace {
-
-// One colour per channel, as far apart as sixteen can be.
-constexpr const char* kPalette[16] = {
-    "#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd", "#8c564b",
-    "#e377c2", "#17becf", "#bcbd22", "#7f7f7f", "#393b79", "#637939",
-    "#8c6d31", "#843c39", "#7b4173", "#3182bd"};
-
-const char* colour(int64_t channel) {
-  return kPalette[((channel % 16) + 16) % 16];
-}
 
 bool is_black(int64_t key) {
   const int64_t pitch = ((key % 12) + 12) % 12;
@@ -30,53 +23,10 @@ bool is_black(int64_t key) {
 // Room for any double in fixed notation: the largest has 309 digits.
 constexpr std::size_t kNumberRoom = 320;
 
-// A number with at most two decimals, without trailing zeros.
-void put(std::string& out, double value) {
-  char text[kNumberRoom];
-  int n = std::snprintf(text, sizeof text, "%.2f", value);
-  while (n > 0 && text[n - 1] == '0') --n;
-  if (n > 0 && text[n - 1] == '.') --n;
-  if (n == 2 && text[0] == '-' && text[1] == '0') n = 1, text[0] = '0';
-  out.append(text, static_cast<std::size_t>(n));
-}
-
 void put3(std::string& out, double value) {
   char text[kNumberRoom];
   const int n = std::snprintf(text, sizeof text, "%.3f", value);
   out.append(text, static_cast<std::size_t>(n));
-}
-
-// Text made safe inside XML: markup characters escaped, and bytes that are
-// not UTF-8 or not allowed in XML (names may hold any bytes) replaced.
-void put_text(std::string& out, std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '&') { out += "&amp;"; ++i; continue; }
-    if (c == '<') { out += "&lt;"; ++i; continue; }
-    if (c == '>') { out += "&gt;"; ++i; continue; }
-    if (c == '"') { out += "&quot;"; ++i; continue; }
-    if (c < 0x80) {
-      if (c < 0x20 && c != '\t') {
-        out += "\xef\xbf\xbd";
-      } else {
-        out += static_cast<char>(c);
-      }
-      ++i;
-      continue;
-    }
-    const std::size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 ? 2 : 0;
-    bool valid = length != 0 && c < 0xf5 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xc0) == 0x80;
-    }
-    if (valid) {
-      out.append(text.substr(i, length));
-      i += length;
-    } else {
-      out += "\xef\xbf\xbd";
-      ++i;
-    }
-  }
 }
 
 bool drawn(const ListedNote& note) { return note.velocity >= 0; }
@@ -145,18 +95,20 @@ void put_mark(std::string& out, const Mark& mark, const RollLayout& layout) {
   const double right = std::clamp(layout.x(mark.end), -kFar, kFar);
   const double width = std::max(RollLayout::kMinMark, right - left);
   out += "<rect class=\"note\" x=\"";
-  put(out, left);
+  put_number(out, left);
   out += "\" y=\"";
-  put(out, layout.y(note.key) + 0.5);
+  put_number(out, layout.y(note.key) + 0.5);
   out += "\" width=\"";
-  put(out, width);
+  put_number(out, width);
   out += "\" height=\"";
-  put(out, RollLayout::kRow - 1);
+  put_number(out, RollLayout::kRow - 1);
   out += "\" fill=\"";
-  out += colour(note.channel);
+  out += channel_colour(note.channel);
   out += "\" fill-opacity=\"";
-  put(out, 0.3 + 0.7 * static_cast<double>(std::clamp<int64_t>(
-                           note.velocity, 0, 127)) / 127);
+  put_number(out, 0.3 + 0.7 *
+                           static_cast<double>(
+                               std::clamp<int64_t>(note.velocity, 0, 127)) /
+                           127);
   out += "\"><title>";
   if (mark.notes > 1) {
     out += std::to_string(mark.notes) + " notes from ";
@@ -178,13 +130,13 @@ void put_mark(std::string& out, const Mark& mark, const RollLayout& layout) {
 void put_line(std::string& out, double x1, double y1, double x2, double y2,
               const char* stroke) {
   out += "<line x1=\"";
-  put(out, x1);
+  put_number(out, x1);
   out += "\" y1=\"";
-  put(out, y1);
+  put_number(out, y1);
   out += "\" x2=\"";
-  put(out, x2);
+  put_number(out, x2);
   out += "\" y2=\"";
-  put(out, y2);
+  put_number(out, y2);
   out += "\" stroke=\"";
   out += stroke;
   out += "\"/>\n";
@@ -193,13 +145,13 @@ void put_line(std::string& out, double x1, double y1, double x2, double y2,
 void put_label(std::string& out, double x, double y, const char* anchor,
                std::string_view text) {
   out += "<text x=\"";
-  put(out, x);
+  put_number(out, x);
   out += "\" y=\"";
-  put(out, y);
+  put_number(out, y);
   out += "\" text-anchor=\"";
   out += anchor;
   out += "\">";
-  put_text(out, text);
+  put_xml_text(out, text);
   out += "</text>\n";
 }
 
@@ -297,32 +249,34 @@ std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
   const std::vector<Mark> marks = marks_of(list, layout);
   summary.drawn = marks.size();
 
-  const std::size_t legend_lines = 1 + channels.size();
+  const Legend legend = draw_legend(list.instruments, channels,
+                                    RollLayout::kLeft, bottom + 20, grid_width);
   const double width = RollLayout::kLeft + grid_width + 16;
-  const double height = bottom + 24 + 16 * static_cast<double>(legend_lines);
+  const double height =
+      bottom + 24 + kLegendLine * static_cast<double>(legend.lines);
   std::string out;
   out.reserve(256 * marks.size() + 4096);
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
-  put(out, width);
+  put_number(out, width);
   out += "\" height=\"";
-  put(out, height);
+  put_number(out, height);
   out += "\" viewBox=\"0 0 ";
-  put(out, width);
+  put_number(out, width);
   out += " ";
-  put(out, height);
+  put_number(out, height);
   out += "\" font-family=\"sans-serif\" font-size=\"10\">\n"
          "<style>.note{stroke:#000;stroke-opacity:.4;stroke-width:.5}"
          "</style>\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
   for (int64_t key = layout.low_key; key <= layout.high_key; ++key) {
     if (is_black(key)) {
       out += "<rect class=\"black-key\" x=\"";
-      put(out, RollLayout::kLeft);
+      put_number(out, RollLayout::kLeft);
       out += "\" y=\"";
-      put(out, layout.y(key));
+      put_number(out, layout.y(key));
       out += "\" width=\"";
-      put(out, grid_width);
+      put_number(out, grid_width);
       out += "\" height=\"";
-      put(out, RollLayout::kRow);
+      put_number(out, RollLayout::kRow);
       out += "\" fill=\"#ececec\"/>\n";
     }
     if (((key % 12) + 12) % 12 == 0) {
@@ -356,23 +310,7 @@ std::string draw_piano_roll(const NoteList& list, RollSummary& summary) {
   }
   for (const Mark& mark : marks) put_mark(out, mark, layout);
 
-  std::string names = "Instruments:";
-  for (const std::string& name : list.instruments) names += " " + name + ";";
-  if (!list.instruments.empty()) names.pop_back();
-  put_label(out, RollLayout::kLeft, bottom + 20, "start", names);
-  double y = bottom + 20;
-  for (int64_t channel : channels) {
-    y += 16;
-    out += "<rect class=\"legend\" x=\"";
-    put(out, RollLayout::kLeft);
-    out += "\" y=\"";
-    put(out, y - 9);
-    out += "\" width=\"10\" height=\"10\" fill=\"";
-    out += colour(channel);
-    out += "\"/>\n";
-    put_label(out, RollLayout::kLeft + 16, y, "start",
-              "channel " + std::to_string(channel));
-  }
+  out += legend.svg;
   out += "</svg>\n";
   return out;
 }
