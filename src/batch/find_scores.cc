@@ -20,12 +20,6 @@ bool starts_a_score(std::string_view first) {
   return first.starts_with("MThd") || first.starts_with("MFile");
 }
 
-uint64_t size_of(const fs::path& path) {
-  std::error_code error;
-  const auto size = fs::file_size(path, error);
-  return error ? 0 : static_cast<uint64_t>(size);
-}
-
 // Whether path is the output folder, which a search must not go into: the
 // note lists of an earlier batch there are no scores, and counting them as
 // passed over would only hide the real count.
@@ -38,8 +32,14 @@ void add_file(ScoreSearch& search, const fs::path& path,
               const fs::path& below, const fs::path& outdir) {
   ScoreJob job;
   job.score = path.string();
+  job.below = below.string() + ".notes";
   job.output = (outdir / below).string() + ".notes";
-  job.bytes = size_of(path);
+  struct stat info;
+  if (::stat(job.score.c_str(), &info) == 0) {
+    job.bytes = static_cast<uint64_t>(info.st_size);
+    job.device = static_cast<uint64_t>(info.st_dev);
+    job.inode = static_cast<uint64_t>(info.st_ino);
+  }
   search.jobs.push_back(std::move(job));
 }
 
@@ -139,16 +139,55 @@ ScoreSearch find_scores(const std::vector<std::string>& inputs,
   return search;
 }
 
+std::string absolute_path(const std::string& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  return (error ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+bool same_file(const ScoreJob& a, const ScoreJob& b) {
+  if (a.inode != 0 && b.inode != 0) {
+    return a.device == b.device && a.inode == b.inode;
+  }
+  return absolute_path(a.score) == absolute_path(b.score);
+}
+
+void drop_repeats(std::vector<ScoreJob>& jobs) {
+  std::unordered_map<std::string, std::vector<std::size_t>> by_output;
+  std::vector<ScoreJob> kept;
+  for (ScoreJob& job : jobs) {
+    if (!job.output.empty()) {
+      std::vector<std::size_t>& same_output = by_output[job.output];
+      if (std::any_of(same_output.begin(), same_output.end(),
+                      [&](std::size_t k) { return same_file(kept[k], job); })) {
+        continue;
+      }
+      same_output.push_back(kept.size());
+    }
+    kept.push_back(std::move(job));
+  }
+  jobs = std::move(kept);
+}
+
 std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs) {
-  std::unordered_map<std::string_view, const ScoreJob*> writer;
-  std::vector<std::string> lines;
+  std::unordered_map<std::string_view, std::size_t> line_of;  // by output
+  std::vector<std::vector<const ScoreJob*>> writers;
   for (const ScoreJob& job : jobs) {
     if (!job.failure.empty()) continue;
-    auto [it, fresh] = writer.emplace(job.output, &job);
-    if (!fresh) {
-      lines.push_back(it->second->score + " and " + job.score +
-                      " would both write " + job.output);
+    auto [it, fresh] = line_of.emplace(job.output, writers.size());
+    if (fresh) writers.emplace_back();
+    writers[it->second].push_back(&job);
+  }
+  std::vector<std::string> lines;
+  for (const std::vector<const ScoreJob*>& same : writers) {
+    if (same.size() < 2) continue;
+    std::string line = same[0]->score;
+    for (std::size_t k = 1; k < same.size(); ++k) {
+      line += (k + 1 < same.size() ? ", " : " and ") + same[k]->score;
     }
+    line += (same.size() == 2 ? " would both write " : " would all write ") +
+            same[0]->output;
+    lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -18,12 +18,14 @@ const char kHelp[] =
     "Translates every score among the inputs (files, and folders searched\n"
     "through) into OUTDIR/<its path below the folder>.notes, byte for byte\n"
     "what morvane writes, several at once in one process. A file in a\n"
-    "folder is a score when it starts with MThd or MFile.\n"
+    "folder is a score when it starts with MThd or MFile. A note list is up\n"
+    "to date, and left alone, when OUTDIR's record shows it made from the\n"
+    "score as it is now, with the same options, by this version.\n"
     "\n"
     "  -o, --output OUTDIR  where the note lists go (folders made as needed)\n"
     "  -a, --all-tracks     every track with notes is an instrument\n"
     "  -j, --jobs N         translate N scores at once (default: the cores)\n"
-    "  -f, --force          translate even where the note list is newer\n"
+    "  -f, --force          translate even what is up to date\n"
     "      --report FILE    one CSV row per score into FILE\n"
     "  -q, --quiet          no progress line\n"
     "      --sync           each note list on the disk before it replaces\n"
@@ -32,7 +34,9 @@ const char kHelp[] =
     "      --version        show the version\n"
     "\n"
     "Status: 0 when every score was translated or up to date, 1 when any\n"
-    "failed, 2 for a usage error. The manual: man morvane-batch\n";
+    "failed, 2 for a usage error or a file that would be written over;\n"
+    "stopped by Ctrl-C, it writes what it has done and ends by the signal.\n"
+    "The manual: man morvane-batch\n";
 
 namespace {
 
