@@ -32,6 +32,7 @@ void add_file(ScoreSearch& search, const fs::path& path,
               const fs::path& below, const fs::path& outdir) {
   ScoreJob job;
   job.score = path.string();
+  job.absolute = absolute_path(job.score);
   job.below = below.string() + ".notes";
   job.output = (outdir / below).string() + ".notes";
   struct stat info;
@@ -49,6 +50,7 @@ void cannot_search(ScoreSearch& search, const fs::path& folder,
                    const std::error_code& error) {
   ScoreJob job;
   job.score = folder.string();
+  job.absolute = absolute_path(job.score);
   job.failure = "Can't search folder " + folder.string() + ": " +
                 error.message();
   search.jobs.push_back(std::move(job));
@@ -140,16 +142,21 @@ ScoreSearch find_scores(const std::vector<std::string>& inputs,
 }
 
 std::string absolute_path(const std::string& path) {
-  std::error_code error;
-  const fs::path absolute = fs::absolute(path, error);
-  return (error ? fs::path(path) : absolute).lexically_normal().string();
+  // The batch never changes its working folder: asked for once, not for
+  // every score.
+  static const fs::path working = [] {
+    std::error_code error;
+    return fs::current_path(error);
+  }();
+  const fs::path name(path);
+  return (name.is_absolute() ? name : working / name).lexically_normal().string();
 }
 
 bool same_file(const ScoreJob& a, const ScoreJob& b) {
   if (a.inode != 0 && b.inode != 0) {
     return a.device == b.device && a.inode == b.inode;
   }
-  return absolute_path(a.score) == absolute_path(b.score);
+  return a.absolute == b.absolute;
 }
 
 void drop_repeats(std::vector<ScoreJob>& jobs) {

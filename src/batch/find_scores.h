@@ -20,6 +20,7 @@ namespace morvane::batch {
 
 struct ScoreJob {
   std::string score;   // as it would be typed: the input, then the path below
+  std::string absolute;  // absolute_path(score)
   std::string output;  // OUTDIR/<path below the folder named>.notes
   std::string below;   // <path below the folder named>.notes: the record's key
   uint64_t bytes = 0;  // the score's size when found (0 if unknown)
@@ -46,7 +47,7 @@ ScoreSearch find_scores(const std::vector<std::string>& inputs,
                         const std::string& outdir);
 
 // path made absolute and normal ("in/./a.mid" and "in/a.mid" are one), for
-// comparing names; links are not followed.
+// comparing names; links are not followed. Any thread may call it.
 std::string absolute_path(const std::string& path);
 
 // Whether two jobs name one file: the same device and inode, or, where

@@ -51,7 +51,7 @@ const ScoreJob* list_at(const std::vector<ScoreJob>& jobs,
 InputFiles::InputFiles(const std::vector<ScoreJob>& jobs) {
   for (const ScoreJob& job : jobs) {
     if (job.inode != 0) by_file_.emplace(std::pair(job.device, job.inode), &job);
-    by_path_.emplace(absolute_path(job.score), &job);
+    by_path_.emplace(job.absolute, &job);
   }
 }
 

@@ -149,7 +149,7 @@ ScoreResult translate_score(const ScoreJob& job, const BatchOptions& options,
   // perhaps changed again within the same tick, unseen.
   const int64_t started_ns = coarse_now_ns();
   MadeFrom made;
-  made.score = absolute_path(job.score);
+  made.score = job.absolute;
   made.options = options.all_tracks ? "--all-tracks" : "";
   made.version = MORVANE_VERSION;
   const bool stamped = stamp_file(job.score, made.score_stamp);
