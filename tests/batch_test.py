@@ -402,7 +402,12 @@ def up_to_date():
     def touched_while_translated(work):
         child = subprocess.Popen([BATCH, "-o", "out", "in"], cwd=work,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        time.sleep(0.1)
+        # Once the list's temporary file is there, the score is being read.
+        out, deadline = os.path.join(work, "out"), time.monotonic() + 30
+        while time.monotonic() < deadline and child.poll() is None and not (
+                os.path.isdir(out) and any(n.startswith(".a.txt.notes.morvane-")
+                                           for n in os.listdir(out))):
+            time.sleep(0.001)
         os.utime(os.path.join(work, "in", "a.txt"))
         err = child.communicate()[1].decode("latin-1")
         check("Changed while translated, so translated again next time:\n"
@@ -422,9 +427,11 @@ def up_to_date():
               "short: the next run translates it again" in err, "cut: " + err)
         os.chmod(out, 0o755)
 
-    big = os.path.join(WORK, "big.txt")
-    with open(big, "wb") as f:
-        subprocess.run([GENERATE, "1000000"], stdout=f, check=True)
+    def generated(events):
+        path = os.path.join(WORK, "%s.txt" % events)
+        with open(path, "wb") as f:
+            subprocess.run([GENERATE, events], stdout=f, check=True)
+        return path
     rows = [
         # what, its score a.txt, the change after a first run, then options
         ("--all-tracks", "first_track_named.txt", None, ["--all-tracks"]),
@@ -433,8 +440,9 @@ def up_to_date():
          unpacked, []),
         ("the list edited", "first_track_named.txt", list_edited, []),
         ("the record damaged", "first_track_named.txt", record_damaged, []),
-        ("touched while translated", big, touched_while_translated, []),
-        ("cut short in place", big, cut_in_place, []),
+        ("touched while translated", generated("200000"),
+         touched_while_translated, []),
+        ("cut short in place", generated("3000"), cut_in_place, []),
     ]
     for what, score, change, options in rows:
         work = fresh("up_to_date")
