@@ -149,7 +149,9 @@ std::string absolute_path(const std::string& path) {
     return fs::current_path(error);
   }();
   const fs::path name(path);
-  return (name.is_absolute() ? name : working / name).lexically_normal().string();
+  return (name.is_absolute() ? name : working / name)
+      .lexically_normal()
+      .string();
 }
 
 bool same_file(const ScoreJob& a, const ScoreJob& b) {

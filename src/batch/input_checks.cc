@@ -50,7 +50,9 @@ const ScoreJob* list_at(const std::vector<ScoreJob>& jobs,
 
 InputFiles::InputFiles(const std::vector<ScoreJob>& jobs) {
   for (const ScoreJob& job : jobs) {
-    if (job.inode != 0) by_file_.emplace(std::pair(job.device, job.inode), &job);
+    if (job.inode != 0) {
+      by_file_.emplace(std::pair(job.device, job.inode), &job);
+    }
     by_path_.emplace(job.absolute, &job);
   }
 }
@@ -58,8 +60,9 @@ InputFiles::InputFiles(const std::vector<ScoreJob>& jobs) {
 const ScoreJob* InputFiles::score_at(const std::string& path) const {
   struct stat info;
   if (::stat(path.c_str(), &info) == 0) {
-    const auto it = by_file_.find(std::pair(static_cast<uint64_t>(info.st_dev),
-                                            static_cast<uint64_t>(info.st_ino)));
+    const auto it =
+        by_file_.find(std::pair(static_cast<uint64_t>(info.st_dev),
+                                static_cast<uint64_t>(info.st_ino)));
     if (it != by_file_.end()) return it->second;
   }
   const auto it = by_path_.find(absolute_path(path));

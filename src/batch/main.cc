@@ -37,12 +37,16 @@ bool refused(const std::vector<std::string>& collisions,
   if (!collisions.empty()) {
     std::cerr << "morvane-batch: two scores would write the same note list; "
                  "nothing translated\n";
-    for (const std::string& line : collisions) std::cerr << "  " << line << "\n";
+    for (const std::string& line : collisions) {
+      std::cerr << "  " << line << "\n";
+    }
   }
   if (!overwrites.empty()) {
     std::cerr << "morvane-batch: it would write over a score or a note list; "
                  "nothing translated\n";
-    for (const std::string& line : overwrites) std::cerr << "  " << line << "\n";
+    for (const std::string& line : overwrites) {
+      std::cerr << "  " << line << "\n";
+    }
   }
   return !collisions.empty() || !overwrites.empty();
 }
@@ -73,7 +77,8 @@ int write_files(const BatchOptions& options, const std::vector<ScoreJob>& jobs,
 int run_batch(const BatchOptions& options) {
   ScoreSearch search = find_scores(options.inputs, options.outdir);
   drop_repeats(search.jobs);
-  const std::string record_path = (fs::path(options.outdir) / kRecordName).string();
+  const std::string record_path =
+      (fs::path(options.outdir) / kRecordName).string();
   if (refused(find_collisions(search.jobs),
               find_overwrites(search.jobs, options.report, record_path,
                               options.outdir))) {

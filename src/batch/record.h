@@ -5,14 +5,15 @@
 // carriage return or a backslash in a name written \t, \n, \r, \\):
 //
 //   # morvane-batch record 1: list, score, ...    (the header line)
-//   a.mid.notes  /home/u/in/a.mid  812  1767225600123456789  1311  --all-tracks  0.1  4410  1767225700987654321  1402
+//   a.mid.notes  /home/u/in/a.mid  812  1767225600123456789  1311
+//     --all-tracks  0.1  4410  1767225700987654321  1402
 //
-// (tabs shown as blanks): the list's path below OUTDIR; the score's absolute path, size, time of
-// its last change in nanoseconds and inode; the options that change a list;
-// the program's version; the list's size, time and inode. The record is
-// rewritten whole at the end of a batch (and now and then while it runs);
-// a line that does not read is no record of its list, which is translated
-// again.
+// (one line, its tabs shown as blanks): the list's path below OUTDIR; the
+// score's absolute path, size, time of its last change in nanoseconds and
+// inode; the options that change a list; the program's version; the list's
+// size, time and inode. The record is rewritten whole at the end of a batch
+// (and now and then while it runs); a line that does not read is no record
+// of its list, which is translated again.
 
 #ifndef MORVANE_BATCH_RECORD_H_
 #define MORVANE_BATCH_RECORD_H_
