@@ -5,13 +5,15 @@ messages, and the counts its summary and report give.
 
     batch_test.py GROUP MORVANE_BATCH MORVANE GENERATE_SCORE CORPUS WORK_DIR
 
-GROUP is one of identity, failures, resume, statuses (one CTest test each).
+GROUP is one of identity, failures, resume, statuses, up_to_date, inputs,
+interruption, report (one CTest test each).
 """
 import csv
 import io
 import os
 import pty
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -20,6 +22,10 @@ import time
 
 BATCH, MORVANE, GENERATE, CORPUS, WORK = sys.argv[2:7]
 failures = []
+# Scores are given a time well before any run: a score changed in the clock
+# tick its translation starts in is not recorded, and is translated again.
+OLD = time.time() - 3600
+TEMPORARY = re.compile(r"\.morvane-\d+-[A-Za-z0-9]{6}$")
 
 
 def check(condition, what):
@@ -59,6 +65,64 @@ def single(cwd, score, all_tracks=False):
 def read(path):
     with open(path, "rb") as f:
         return f.read()
+
+
+def put(path, data, when=OLD):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    os.utime(path, (when, when))
+
+
+def lists(folder):
+    return sorted(n for n in os.listdir(folder) if n.endswith(".notes"))
+
+
+def temporaries(folder):
+    return [os.path.join(d, n) for d, _, names in os.walk(folder)
+            for n in names if TEMPORARY.search(n)]
+
+
+def as_user(file_limit=None):
+    """For preexec_fn: a run with `ulimit -f` at file_limit bytes, as a user
+    without rights when we are root (root writes in any folder)."""
+    def set_up():
+        if file_limit:
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_limit, file_limit))
+        if os.geteuid() == 0:
+            os.setgroups([])
+            os.setgid(65534)
+            os.setuid(65534)
+    return set_up
+
+
+def default_signals():
+    for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(s, signal.SIG_DFL)
+
+
+def stopped(work, args, sig):
+    """Runs the batch in work and sends it sig once its first note list is
+    there: its status, standard error and process id."""
+    child = subprocess.Popen([BATCH] + args, cwd=work, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE, preexec_fn=default_signals)
+    out, deadline = os.path.join(work, "out"), time.monotonic() + 30
+    while time.monotonic() < deadline and child.poll() is None and not (
+            os.path.isdir(out) and lists(out)):
+        time.sleep(0.002)
+    child.send_signal(sig)
+    err = child.communicate()[1].decode("latin-1")
+    return child.returncode, err, child.pid
+
+
+def many(work, count):
+    """count names of one small score in work/in (links: no room of their
+    own); returns its note list."""
+    first = os.path.join(work, "in", "0.txt")
+    put(first, read(os.path.join(CORPUS, "chords.txt")))
+    for k in range(1, count):
+        os.link(first, os.path.join(work, "in", "%d.txt" % k))
+    return single(work, first)[1]
 
 
 def report_rows(path):
@@ -191,7 +255,7 @@ def resume():
     names = ["chords.mid", "chords.txt", "format1_basic.mid", "running_status.mid",
              "names_two_words.txt", "six_named_tracks.txt"]
     for name in names:
-        shutil.copy(os.path.join(CORPUS, name), os.path.join(work, "in", name))
+        put(os.path.join(work, "in", name), read(os.path.join(CORPUS, name)))
     status, _, err = batch(work, "-o", "out", "in")
     check(status == 0 and err.startswith("6 translated, 0 up to date"), err)
     out = lambda name: os.path.join(work, "out", name + ".notes")
@@ -218,37 +282,39 @@ def resume():
 
 
 def interrupt(work):
-    """Ctrl-C in the middle of a large score ends the batch at once, by the
-    signal, leaving whole note lists and no temporary file; run again, the
-    batch does the rest."""
+    """Ctrl-C in the middle of a large score ends the batch once that score
+    is done, by the signal, leaving whole note lists and no temporary file;
+    run again, the batch does the rest."""
     big = os.path.join(work, "big")
     os.makedirs(big)
     with open(os.path.join(big, "0.txt"), "wb") as f:
         subprocess.run([GENERATE, "1000000"], stdout=f, check=True)
+    os.utime(os.path.join(big, "0.txt"), (OLD, OLD))
     for k in range(1, 8):  # links: names of their own, no room of their own
         os.link(os.path.join(big, "0.txt"), os.path.join(big, "%d.txt" % k))
+    started = time.monotonic()
+    _, whole, _ = single(work, os.path.join("big", "0.txt"))
+    one_score = time.monotonic() - started
     child = subprocess.Popen([BATCH, "--jobs", "1", "-o", "big_out", "big"], cwd=work,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                             preexec_fn=lambda: signal.signal(signal.SIGINT,
-                                                              signal.SIG_DFL))
+                             preexec_fn=default_signals)
     time.sleep(0.15)
     sent = time.monotonic()
     child.send_signal(signal.SIGINT)
     status = child.wait()
     check(status == -signal.SIGINT, "status after Ctrl-C %d" % status)
-    check(time.monotonic() - sent < 2.0, "Ctrl-C took %.2f s" %
+    check(time.monotonic() - sent < one_score + 2.0, "Ctrl-C took %.2f s" %
           (time.monotonic() - sent))
-    _, whole, _ = single(work, os.path.join("big", "0.txt"))
     done = os.path.join(work, "big_out")
-    left = os.listdir(done) if os.path.isdir(done) else []
+    left = lists(done) if os.path.isdir(done) else []
     check(len(left) < 8, "Ctrl-C came after the batch was done")
-    check(not [n for n in left if ".morvane-" in n], "left behind: %s" % left)
+    check(not temporaries(done), "left behind: %s" % temporaries(done))
     for name in left:
         check(read(os.path.join(done, name)) == whole, name + " after Ctrl-C")
     status, _, err = batch(work, "--jobs", "1", "-o", "big_out", "big")
     check(status == 0 and err.startswith("%d translated, %d up to date" % (
         8 - len(left), len(left))), err)
-    names = sorted(os.listdir(done))
+    names = lists(done)
     check(names == sorted("%d.txt.notes" % k for k in range(8)), str(names))
     for name in names:
         check(read(os.path.join(done, name)) == whole, name + " after resuming")
@@ -264,7 +330,8 @@ def statuses():
     os.makedirs(os.path.join(work, "in"))
     os.makedirs(os.path.join(work, "other"))
     for folder in ("in", "other"):
-        shutil.copy(os.path.join(CORPUS, "chords.txt"), os.path.join(work, folder))
+        put(os.path.join(work, folder, "chords.txt"),
+            read(os.path.join(CORPUS, "chords.txt")))
     shutil.copy(os.path.join(CORPUS, "smpte_division.mid"), work)
     rows = [
         # arguments, status, text expected in the console
@@ -282,6 +349,7 @@ def statuses():
         (["--version"], 0, "morvane-batch 0."),
         (["-o", "out", "in"], 0, "1 translated, 0 up to date, 0 failed"),
         (["-q", "--jobs=2", "--output=out", "--", "in"], 0, "0 translated, 1 up to date"),
+        (["-j2", "--sync", "-oout", "in"], 0, "0 translated, 1 up to date"),
         (["-o", "out", "in", "smpte_division.mid"], 1, "1 up to date, 1 failed"),
         (["--report", "in", "-o", "out", "in"], 1, "can't write report in"),
     ]
@@ -313,8 +381,201 @@ def statuses():
               b"1 translated" in shown, "on a terminal, quiet %s: %r" % (quiet, shown))
 
 
+def up_to_date():
+    """A list is up to date only when it was made from this score, with
+    these options, by this program, and is still the list made: anything
+    else, a damaged record too, is translated again."""
+    def older_copy(work):  # cp -p of another score: its time is older
+        shutil.copy2(os.path.join(CORPUS, "six_named_tracks.txt"),
+                     os.path.join(work, "in", "a.txt"))
+        os.utime(os.path.join(work, "in", "a.txt"), (OLD - 60, OLD - 60))
+
+    def unpacked(work):  # a new file, of the same size and time
+        score = os.path.join(work, "in", "a.txt")
+        was = os.stat(score)
+        put(score + ".new", read(score).replace(b"n=36", b"n=37", 1))
+        os.utime(score + ".new", ns=(was.st_atime_ns, was.st_mtime_ns))
+        os.replace(score + ".new", score)
+
+    def list_edited(work):
+        with open(os.path.join(work, "out", "a.txt.notes"), "ab") as f:
+            f.write(b"0.000 \t0\t60\t90\t1.000\n")
+
+    def record_damaged(work):
+        put(os.path.join(work, "out", ".morvane-batch-record"), b"\x00\xff\n")
+
+    def touched_while_translated(work):
+        child = subprocess.Popen([BATCH, "-o", "out", "in"], cwd=work,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # Once the list's temporary file is there, the score is being read.
+        out, deadline = os.path.join(work, "out"), time.monotonic() + 30
+        while time.monotonic() < deadline and child.poll() is None and not (
+                os.path.isdir(out) and any(n.startswith(".a.txt.notes.morvane-")
+                                           for n in os.listdir(out))):
+            time.sleep(0.001)
+        os.utime(os.path.join(work, "in", "a.txt"))
+        err = child.communicate()[1].decode("latin-1")
+        check("Changed while translated, so translated again next time:\n"
+              "  in/a.txt\n" in err, "touched while translated: " + err)
+
+    def cut_in_place(work):
+        # The folder refuses new files, its lists may be written: in place.
+        # A full disk (ulimit -f) cuts the large list short.
+        out = os.path.join(work, "out")
+        for name in os.listdir(out):
+            os.chmod(os.path.join(out, name), 0o666)
+        os.chmod(out, 0o555)
+        child = subprocess.run([BATCH, "--force", "-o", "out", "in"], cwd=work,
+                               capture_output=True, preexec_fn=as_user(8192))
+        err = child.stderr.decode("latin-1")
+        check(child.returncode == 1 and "the list, written in place, is cut "
+              "short: the next run translates it again" in err, "cut: " + err)
+        os.chmod(out, 0o755)
+
+    def generated(events):
+        path = os.path.join(WORK, "%s.txt" % events)
+        with open(path, "wb") as f:
+            subprocess.run([GENERATE, events], stdout=f, check=True)
+        return path
+    rows = [
+        # what, its score a.txt, the change after a first run, then options
+        ("--all-tracks", "first_track_named.txt", None, ["--all-tracks"]),
+        ("replaced by an older score", "first_track_named.txt", older_copy, []),
+        ("a new file of the same size and time", "first_track_named.txt",
+         unpacked, []),
+        ("the list edited", "first_track_named.txt", list_edited, []),
+        ("the record damaged", "first_track_named.txt", record_damaged, []),
+        ("touched while translated", generated("200000"),
+         touched_while_translated, []),
+        ("cut short in place", generated("3000"), cut_in_place, []),
+    ]
+    for what, score, change, options in rows:
+        work = fresh("up_to_date")
+        put(os.path.join(work, "in", "a.txt"), read(os.path.join(CORPUS, score)))
+        put(os.path.join(work, "in", "b.txt"), read(os.path.join(CORPUS, "chords.txt")))
+        if change is not touched_while_translated:
+            batch(work, "-o", "out", "in")
+        if change:
+            change(work)
+        status, _, err = batch(work, *options, "--report", "r.csv", "-o", "out", "in")
+        said = {r["score"]: r["status"] for r in report_rows(os.path.join(work, "r.csv"))}
+        _, notes, _ = single(work, os.path.join("in", "a.txt"), bool(options))
+        check(status == 0 and said.get("in/a.txt") == "translated" and
+              read(os.path.join(work, "out", "a.txt.notes")) == notes,
+              "%s: status %d, %r, %s" % (what, status, said, err))
+
+
+def inputs():
+    """Nothing is written over a score: a batch that would is refused before
+    any work, a line for each file. A score named twice is taken once."""
+    work = fresh("inputs")
+    chords = read(os.path.join(CORPUS, "chords.txt"))
+    for name in ("in/a.txt", "in/song", "in/song.notes", "x/a.txt", "y/a.txt",
+                 "z/a.txt", "out/.a.txt.notes.morvane-1-abcdef"):
+        put(os.path.join(work, name), chords)
+    os.makedirs(os.path.join(work, "o2"))
+    os.symlink("../in/song", os.path.join(work, "o2", "b.txt.notes"))
+    put(os.path.join(work, "in2", "b.txt"), chords)
+    rows = [
+        # arguments, status, the line said, files that must stay as they are
+        (["-o", "in", "in"], 2, "  the note list of in/song is the score "
+         "in/song.notes\n", ["in/song.notes"]),
+        (["--report", "in/a.txt", "-o", "o", "in"], 2,
+         "  the report in/a.txt is the score in/a.txt\n", ["in/a.txt"]),
+        (["--report", "o/a.txt.notes", "-o", "o", "in"], 2,
+         "  the report o/a.txt.notes is the note list of in/a.txt\n", []),
+        (["-o", "o2", "in2", "in/song"], 2, "  the note list of in2/b.txt is the "
+         "score in/song\n", ["in/song"]),
+        (["-o", "out", "out"], 2, "  the score out/.a.txt.notes.morvane-1-abcdef "
+         "is named like a temporary file left in out, which a batch removes\n", []),
+        (["-o", "o", "in", "in", "./in", "in/a.txt"], 0,
+         "3 translated, 0 up to date", []),
+        (["-o", "o", "x/a.txt", "y/a.txt", "z/a.txt", "x"], 2,
+         "\n  x/a.txt, y/a.txt and z/a.txt would all write o/a.txt.notes\n", []),
+    ]
+    for args, want_status, want_text, kept in rows:
+        shutil.rmtree(os.path.join(work, "o"), ignore_errors=True)
+        status, _, err = batch(work, *args)
+        check(status == want_status and want_text in err,
+              "%r: status %d, %s" % (args, status, err))
+        if want_status == 2:
+            check(not os.path.exists(os.path.join(work, "o")) and
+                  len(err.splitlines()) == 2, "%r: %s" % (args, err))
+        for name in kept:
+            check(read(os.path.join(work, name)) == chords, "%r: %s" % (args, name))
+
+
+def interruption():
+    """Ctrl-C, SIGTERM, SIGHUP: no score handed out after, those in flight
+    finished, no temporary file left; the summary says how far it got, and
+    the batch ends by the signal. SIGKILL may leave temporary files: the next
+    run removes those of runs that have ended, and only those."""
+    for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
+        work = fresh("interruption")
+        notes = many(work, 1000)
+        status, err, pid = stopped(work, ["--jobs", "8", "-o", "out", "in"], sig)
+        out = os.path.join(work, "out")
+        check(status == -sig, "%d: status %d" % (sig, status))
+        done = re.search(r"\ninterrupted: (\d+) of 1000 done, run again to go on\n$",
+                         err)
+        if sig != signal.SIGKILL:
+            check(done and 0 < int(done.group(1)) < 1000, "%d: %s" % (sig, err))
+            check(not temporaries(out), "%d: %s" % (sig, temporaries(out)))
+        else:
+            os.makedirs(os.path.join(out, "deeper"), exist_ok=True)
+            dead = [os.path.join(out, ".0.txt.notes.morvane-%d-Abc123" % pid),
+                    os.path.join(out, "deeper", ".x.notes.morvane-%d-Abc123" % pid)]
+            alive = os.path.join(out, ".0.txt.notes.morvane-%d-Abc123" % os.getpid())
+            for name in dead + [alive]:
+                put(name, b"0.000")
+        status, _, err = batch(work, "--jobs", "8", "-o", "out", "in")
+        if sig != signal.SIGKILL:
+            n = int(done.group(1)) if done else 0
+            check(err.startswith("%d translated, %d up to date" % (1000 - n, n)),
+                  "%d, again: %s" % (sig, err))
+        else:
+            check(re.search(r"\nRemoved \d+ temporary files left by killed runs\n",
+                            err) and temporaries(out) == [alive],
+                  "after SIGKILL: %s %s" % (err, temporaries(out)))
+        check(status == 0 and len(lists(out)) == 1000 and
+              all(read(os.path.join(out, n)) == notes for n in lists(out)),
+              "%d, again: status %d" % (sig, status))
+
+
+def report():
+    """The report is written whole or not at all, as a note list is, and a
+    batch stopped by Ctrl-C writes it too: the rows done, the rest
+    not-done."""
+    work = fresh("report")
+    chords = read(os.path.join(CORPUS, "chords.txt"))
+    for k in range(40):  # rows longer than the lists
+        put(os.path.join(work, "in", "%s%02d.txt" % ("s" * 100, k)), chords)
+    put(os.path.join(work, "r.csv"), b"the report before\r\n")
+    child = subprocess.run([BATCH, "--report", "r.csv", "-o", "out", "in"], cwd=work,
+                           capture_output=True, preexec_fn=lambda: resource.setrlimit(
+                               resource.RLIMIT_FSIZE, (4096, 4096)))
+    err = child.stderr.decode("latin-1")
+    check(child.returncode == 1 and "can't write report r.csv" in err and
+          read(os.path.join(work, "r.csv")) == b"the report before\r\n",
+          "ulimit -f: status %d, %s" % (child.returncode, err))
+
+    work = fresh("report")
+    many(work, 1000)
+    status, err, _ = stopped(work, ["--jobs", "8", "--report", "r.csv", "-o", "out",
+                                    "in"], signal.SIGINT)
+    done = re.search(r"interrupted: (\d+) of", err)
+    rows = report_rows(os.path.join(work, "r.csv")) if done else []
+    counted = [r["status"] for r in rows]
+    check(status == -signal.SIGINT and len(rows) == 1000 and
+          counted.count("translated") == int(done.group(1)) and
+          counted.count("not-done") == 1000 - int(done.group(1)) and
+          all(r["notes"] == "" for r in rows if r["status"] == "not-done"),
+          "Ctrl-C: status %d, %s, %r" % (status, err, counted))
+
+
 GROUPS = {"identity": identity, "failures": failures_group, "resume": resume,
-          "statuses": statuses}
+          "statuses": statuses, "up_to_date": up_to_date, "inputs": inputs,
+          "interruption": interruption, "report": report}
 
 if __name__ == "__main__":
     os.makedirs(WORK, exist_ok=True)

@@ -22,12 +22,6 @@ bool starts_a_score(std::string_view first) {
   return starts_like_score(first);
 }
 
-uint64_t size_of(const fs::path& path) {
-  std::error_code error;
-  const auto size = fs::file_size(path, error);
-  return error ? 0 : static_cast<uint64_t>(size);
-}
-
 // Whether path is the output folder, which a search must not go into: the
 // note lists of an earlier batch there are no scores, and counting them as
 // passed over would only hide the real count.
@@ -40,8 +34,15 @@ void add_file(ScoreSearch& search, const fs::path& path,
               const fs::path& below, const fs::path& outdir) {
   ScoreJob job;
   job.score = path.string();
+  job.absolute = absolute_path(job.score);
+  job.below = below.string() + ".notes";
   job.output = (outdir / below).string() + ".notes";
-  job.bytes = size_of(path);
+  struct stat info;
+  if (::stat(job.score.c_str(), &info) == 0) {
+    job.bytes = static_cast<uint64_t>(info.st_size);
+    job.device = static_cast<uint64_t>(info.st_dev);
+    job.inode = static_cast<uint64_t>(info.st_ino);
+  }
   search.jobs.push_back(std::move(job));
 }
 
@@ -51,6 +52,7 @@ void cannot_search(ScoreSearch& search, const fs::path& folder,
                    const std::error_code& error) {
   ScoreJob job;
   job.score = folder.string();
+  job.absolute = absolute_path(job.score);
   job.failure = "Can't search folder " + folder.string() + ": " +
                 error.message();
   search.jobs.push_back(std::move(job));
@@ -141,16 +143,62 @@ ScoreSearch find_scores(const std::vector<std::string>& inputs,
   return search;
 }
 
+std::string absolute_path(const std::string& path) {
+  // The batch never changes its working folder: asked for once, not for
+  // every score.
+  static const fs::path working = [] {
+    std::error_code error;
+    return fs::current_path(error);
+  }();
+  const fs::path name(path);
+  return (name.is_absolute() ? name : working / name)
+      .lexically_normal()
+      .string();
+}
+
+bool same_file(const ScoreJob& a, const ScoreJob& b) {
+  if (a.inode != 0 && b.inode != 0) {
+    return a.device == b.device && a.inode == b.inode;
+  }
+  return a.absolute == b.absolute;
+}
+
+void drop_repeats(std::vector<ScoreJob>& jobs) {
+  std::unordered_map<std::string, std::vector<std::size_t>> by_output;
+  std::vector<ScoreJob> kept;
+  for (ScoreJob& job : jobs) {
+    if (!job.output.empty()) {
+      std::vector<std::size_t>& same_output = by_output[job.output];
+      if (std::any_of(same_output.begin(), same_output.end(),
+                      [&](std::size_t k) { return same_file(kept[k], job); })) {
+        continue;
+      }
+      same_output.push_back(kept.size());
+    }
+    kept.push_back(std::move(job));
+  }
+  jobs = std::move(kept);
+}
+
 std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs) {
-  std::unordered_map<std::string_view, const ScoreJob*> writer;
-  std::vector<std::string> lines;
+  std::unordered_map<std::string_view, std::size_t> line_of;  // by output
+  std::vector<std::vector<const ScoreJob*>> writers;
   for (const ScoreJob& job : jobs) {
     if (!job.failure.empty()) continue;
-    auto [it, fresh] = writer.emplace(job.output, &job);
-    if (!fresh) {
-      lines.push_back(it->second->score + " and " + job.score +
-                      " would both write " + job.output);
+    auto [it, fresh] = line_of.emplace(job.output, writers.size());
+    if (fresh) writers.emplace_back();
+    writers[it->second].push_back(&job);
+  }
+  std::vector<std::string> lines;
+  for (const std::vector<const ScoreJob*>& same : writers) {
+    if (same.size() < 2) continue;
+    std::string line = same[0]->score;
+    for (std::size_t k = 1; k < same.size(); ++k) {
+      line += (k + 1 < same.size() ? ", " : " and ") + same[k]->score;
     }
+    line += (same.size() == 2 ? " would both write " : " would all write ") +
+            same[0]->output;
+    lines.push_back(std::move(line));
   }
   return lines;
 }

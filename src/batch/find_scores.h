@@ -20,8 +20,14 @@ namespace morvane::batch {
 
 struct ScoreJob {
   std::string score;   // as it would be typed: the input, then the path below
+  std::string absolute;  // absolute_path(score)
   std::string output;  // OUTDIR/<path below the folder named>.notes
+  std::string below;   // <path below the folder named>.notes: the record's key
   uint64_t bytes = 0;  // the score's size when found (0 if unknown)
+  // The score's file when found (both 0 if unknown): what makes two names
+  // one score.
+  uint64_t device = 0;
+  uint64_t inode = 0;
   std::string failure;  // set when it is known to fail without a run
 };
 
@@ -40,8 +46,21 @@ ScoreKind sniff_score(const std::string& path);
 ScoreSearch find_scores(const std::vector<std::string>& inputs,
                         const std::string& outdir);
 
-// One line for each output that two jobs would write ("A and B would both
-// write C"); empty when there is none.
+// path made absolute and normal ("in/./a.mid" and "in/a.mid" are one), for
+// comparing names; links are not followed. Any thread may call it.
+std::string absolute_path(const std::string& path);
+
+// Whether two jobs name one file: the same device and inode, or, where
+// either is unknown, the same absolute path.
+bool same_file(const ScoreJob& a, const ScoreJob& b);
+
+// Keeps the first of the jobs that name one file for one output: a folder
+// named twice, a file named beside its folder, another path to the file.
+void drop_repeats(std::vector<ScoreJob>& jobs);
+
+// One line for each output that different scores would write ("A and B
+// would both write C", "A, B and C would all write D"); empty when there is
+// none.
 std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs);
 
 }  // namespace morvane::batch

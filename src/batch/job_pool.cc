@@ -13,17 +13,20 @@ namespace morvane::batch {
 void run_pool(std::size_t count, unsigned threads,
               const std::function<void(std::size_t)>& work,
               const std::function<void()>& waiting,
-              std::chrono::milliseconds every) {
+              std::chrono::milliseconds every,
+              const std::function<bool()>& stopped) {
   std::atomic<std::size_t> next{0};
+  auto take_jobs = [&] {
+    for (std::size_t i; !stopped() && (i = next++) < count;) work(i);
+  };
   std::mutex mutex;
-  std::condition_variable all_done;
-  std::size_t finished = 0;  // under mutex
+  std::condition_variable one_ended;
+  std::size_t ended = 0;  // threads done taking jobs, under mutex
   auto worker = [&] {
-    for (std::size_t i = next++; i < count; i = next++) {
-      work(i);
-      std::lock_guard<std::mutex> lock(mutex);
-      if (++finished == count) all_done.notify_one();
-    }
+    take_jobs();
+    std::lock_guard<std::mutex> lock(mutex);
+    ++ended;
+    one_ended.notify_one();
   };
   std::vector<std::thread> pool;
   const std::size_t wanted = std::min<std::size_t>(threads, count);
@@ -33,10 +36,11 @@ void run_pool(std::size_t count, unsigned threads,
     // Fewer threads than asked for: those started share the jobs.
   }
   if (pool.empty()) {
-    worker();
+    take_jobs();
   } else {
     std::unique_lock<std::mutex> lock(mutex);
-    while (!all_done.wait_for(lock, every, [&] { return finished == count; })) {
+    while (!one_ended.wait_for(lock, every,
+                               [&] { return ended == pool.size(); })) {
       lock.unlock();
       waiting();
       lock.lock();

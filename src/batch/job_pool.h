@@ -14,12 +14,13 @@ namespace morvane::batch {
 // Calls work(i) once for each i in [0, count) on up to `threads` threads
 // (fewer when the system gives fewer; the calling thread works alone when
 // it gives none), and while they work calls waiting() on the calling
-// thread about every `every`. Returns when every job is done. work must
-// not throw.
+// thread about every `every`. Once stopped() is true no job is taken any
+// more. Returns when every job taken is done. work must not throw.
 void run_pool(std::size_t count, unsigned threads,
               const std::function<void(std::size_t)>& work,
               const std::function<void()>& waiting,
-              std::chrono::milliseconds every);
+              std::chrono::milliseconds every,
+              const std::function<bool()>& stopped);
 
 }  // namespace morvane::batch
 

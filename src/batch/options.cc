@@ -9,28 +9,34 @@ namespace morvane::batch {
 
 const char kUsage[] =
     "Usage: morvane-batch [--all-tracks] [--jobs N] [--force] "
-    "[--report FILE] [--quiet] -o OUTDIR INPUT...\n";
+    "[--report FILE] [--quiet] [--sync] -o OUTDIR INPUT...\n";
 
 const char kHelp[] =
     "Usage: morvane-batch [--all-tracks] [--jobs N] [--force] "
-    "[--report FILE] [--quiet] -o OUTDIR INPUT...\n"
+    "[--report FILE] [--quiet] [--sync] -o OUTDIR INPUT...\n"
     "\n"
     "Translates every score among the inputs (files, and folders searched\n"
     "through) into OUTDIR/<its path below the folder>.notes, byte for byte\n"
     "what morvane writes, several at once in one process. A file in a\n"
-    "folder is a score when it starts with MThd or MFile.\n"
+    "folder is a score when it starts with MThd or MFile. A note list is up\n"
+    "to date, and left alone, when OUTDIR's record shows it made from the\n"
+    "score as it is now, with the same options, by this version.\n"
     "\n"
     "  -o, --output OUTDIR  where the note lists go (folders made as needed)\n"
     "  -a, --all-tracks     every track with notes is an instrument\n"
     "  -j, --jobs N         translate N scores at once (default: the cores)\n"
-    "  -f, --force          translate even where the note list is newer\n"
+    "  -f, --force          translate even what is up to date\n"
     "      --report FILE    one CSV row per score into FILE\n"
     "  -q, --quiet          no progress line\n"
+    "      --sync           each note list on the disk before it replaces\n"
+    "                       the old one\n"
     "  -h, --help           show this help\n"
     "      --version        show the version\n"
     "\n"
     "Status: 0 when every score was translated or up to date, 1 when any\n"
-    "failed, 2 for a usage error. The manual: man morvane-batch\n";
+    "failed, 2 for a usage error or a file that would be written over;\n"
+    "stopped by Ctrl-C, it writes what it has done and ends by the signal.\n"
+    "The manual: man morvane-batch\n";
 
 namespace {
 
@@ -79,10 +85,18 @@ ParsedArgs parse_args(const std::vector<std::string>& args) {
       continue;
     }
     const std::size_t equals = word.find('=');
-    const bool has_inline = word.starts_with("--") && equals != word.npos;
-    const std::string name = has_inline ? word.substr(0, equals) : word;
+    // "-j2" as make takes it: a short option that wants a value, and it.
+    const bool attached = word.size() > 2 && word[1] != '-' &&
+                          (word[1] == 'j' || word[1] == 'o');
+    const bool has_inline =
+        attached || (word.starts_with("--") && equals != word.npos);
+    const std::string name = attached     ? word.substr(0, 2)
+                             : has_inline ? word.substr(0, equals)
+                                          : word;
     const std::string_view inline_value =
-        has_inline ? std::string_view(word).substr(equals + 1) : "";
+        !has_inline ? ""
+        : attached  ? std::string_view(word).substr(2)
+                    : std::string_view(word).substr(equals + 1);
     std::string value;
     if (name == "-h" || name == "--help") {
       parsed.request = Request::help;
@@ -96,6 +110,8 @@ ParsedArgs parse_args(const std::vector<std::string>& args) {
       o.force = true;
     } else if (name == "-q" || name == "--quiet") {
       o.quiet = true;
+    } else if (name == "--sync") {
+      o.sync = true;
     } else if (name == "-o" || name == "--output" || name == "-j" ||
                name == "--jobs" || name == "--report") {
       if (!take_value(args, i, inline_value, has_inline, value)) {
@@ -116,7 +132,8 @@ ParsedArgs parse_args(const std::vector<std::string>& args) {
     }
     if (!has_inline) continue;
     if (name == "-a" || name == "--all-tracks" || name == "-f" ||
-        name == "--force" || name == "-q" || name == "--quiet") {
+        name == "--force" || name == "-q" || name == "--quiet" ||
+        name == "--sync") {
       return usage_error("option " + name + " takes no value");
     }
   }

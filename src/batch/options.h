@@ -1,7 +1,7 @@
 // The command line of morvane-batch: what to translate, where to, and how.
 //
 //   morvane-batch [--all-tracks] [--jobs N] [--force] [--report FILE]
-//                 [--quiet] -o OUTDIR INPUT...
+//                 [--quiet] [--sync] -o OUTDIR INPUT...
 //
 // Parsing only reads the words; whether the inputs exist is found out
 // later, score by score, so that one missing name fails alone.
@@ -17,8 +17,9 @@ namespace morvane::batch {
 struct BatchOptions {
   bool all_tracks = false;   // every track with notes is an instrument
   unsigned jobs = 0;         // translations at once; 0: one per core
-  bool force = false;        // translate even where the output is newer
+  bool force = false;        // translate even what is up to date
   bool quiet = false;        // no progress line
+  bool sync = false;         // each list on the disk before it replaces the old
   std::string report;        // CSV report file; empty: none
   std::string outdir;
   std::vector<std::string> inputs;  // files and folders, as typed
@@ -35,7 +36,8 @@ struct ParsedArgs {
 // Reads args (args[0] is the program's name). A missing -o or input, an
 // unknown option, an option without its value or a --jobs that is not a
 // whole number from 1 on is a usage_error; --help and --version end the
-// reading where they stand. After "--" every word is an input.
+// reading where they stand. A short option's value may follow it in the
+// same word ("-j2", "-onotes"). After "--" every word is an input.
 ParsedArgs parse_args(const std::vector<std::string>& args);
 
 // The usage line, and the help that --help shows.

@@ -1,7 +1,5 @@
 #include "batch/report.h"
 
-#include <fstream>
-
 namespace morvane::batch {
 namespace {
 
@@ -12,9 +10,11 @@ const char* status_word(Outcome outcome) {
     case Outcome::up_to_date:
       return "up-to-date";
     case Outcome::failed:
+      return "failed";
+    case Outcome::not_done:
       break;
   }
-  return "failed";
+  return "not-done";
 }
 
 }  // namespace
@@ -47,13 +47,6 @@ std::string report_csv(const std::vector<ScoreJob>& jobs,
             csv_field(r.message) + "\r\n";
   }
   return text;
-}
-
-bool write_report(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  return !file.fail();
 }
 
 }  // namespace morvane::batch

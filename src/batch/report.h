@@ -7,6 +7,10 @@
 //   songs/a.mid,out/a.mid.notes,translated,812,3,0,
 //   songs/b.mid,out/b.mid.notes,up-to-date,,,,
 //   songs/c.mid,out/c.mid.notes,failed,,,,"Badly formed MIDI file ..."
+//   songs/d.mid,out/d.mid.notes,not-done,,,,
+//
+// A batch stopped by a signal writes it too: the scores it did not get to
+// are not-done.
 
 #ifndef MORVANE_BATCH_REPORT_H_
 #define MORVANE_BATCH_REPORT_H_
@@ -26,9 +30,6 @@ std::string csv_field(std::string_view field);
 // The report's text: the header, then a row for each job and its result.
 std::string report_csv(const std::vector<ScoreJob>& jobs,
                        const std::vector<ScoreResult>& results);
-
-// Writes text to the file path; false when it cannot be written whole.
-bool write_report(const std::string& path, const std::string& text);
 
 }  // namespace morvane::batch
 

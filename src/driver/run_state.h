@@ -203,6 +203,8 @@ struct RunState {
 
   // Every track with notes is an instrument, named or not (--all-tracks).
   bool all_tracks = false;
+  // The note list reaches the disk before it replaces the old one.
+  bool sync = false;
   // Note starts the reader passed over outside every named track.
   uint64_t passed_over_notes = 0;
   // The instruments' names in the order the score names them, as the note

@@ -1,6 +1,8 @@
 #include "writer/output_file.h"
 
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <utility>
 
 namespace morvane {
@@ -59,6 +61,33 @@ class CopyingFile : public OutputFile {
 };
 
 }  // namespace
+
+long temporary_file_owner(std::string_view name) {
+  constexpr std::string_view kMark = ".morvane-";
+  constexpr std::size_t kSuffix = 6;
+  const std::size_t mark = name.rfind(kMark);
+  // A dot, at least one character of the list's name, the mark, the process
+  // id, a dash and the six letters drawn.
+  if (!name.starts_with('.') || mark == std::string_view::npos || mark < 2 ||
+      name.size() < mark + kMark.size() + kSuffix + 2) {
+    return 0;
+  }
+  const std::string_view suffix = name.substr(name.size() - kSuffix);
+  for (const char c : suffix) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0) return 0;
+  }
+  const std::string_view digits = name.substr(
+      mark + kMark.size(), name.size() - kSuffix - 1 - mark - kMark.size());
+  if (name[name.size() - kSuffix - 1] != '-' || digits.empty() ||
+      digits.front() < '1' || digits.front() > '9') {
+    return 0;
+  }
+  long process = 0;
+  const auto [end, error] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), process);
+  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+  return process;
+}
 
 bool OutputFile::write_at(uint64_t, std::string_view) { return false; }
 

@@ -59,6 +59,12 @@ class OutputFile {
 // write, no folder).
 std::unique_ptr<OutputFile> open_output_file(const std::string& name);
 
+// The process that made name, a file's name without its folder, when it is
+// a temporary file open_output_file makes on POSIX systems
+// (".NAME.morvane-PID-XXXXXX"); 0 when it is none. A file whose process has
+// ended is left over from a run killed before it could remove it.
+long temporary_file_owner(std::string_view name);
+
 // A note list kept in memory: every byte is appended to *sink, or with
 // write_at put in place.
 std::unique_ptr<OutputFile> memory_output_file(std::string* sink);

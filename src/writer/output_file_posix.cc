@@ -166,8 +166,10 @@ std::string random_suffix() {
   return suffix;
 }
 
-// Creates `.NAME.morvane-XXXXXX` beside target with mode (less the umask),
-// remembered at pending. Returns the descriptor, or -1 with errno set.
+// Creates `.NAME.morvane-PID-XXXXXX` beside target with mode (less the
+// umask), remembered at pending: the process id lets a later run tell the
+// file of a killed run (temporary_file_owner). Returns the descriptor, or -1
+// with errno set.
 int make_temporary(const std::string& target, mode_t mode,
                    std::string& temporary, int& pending) {
   const std::filesystem::path path = target;
@@ -175,7 +177,9 @@ int make_temporary(const std::string& target, mode_t mode,
   if (base.size() > 200) base.resize(200);  // room for the rest of the name
   for (int tries = 0; tries < 100; ++tries) {
     temporary = (path.parent_path() /
-                 ("." + base + ".morvane-" + random_suffix())).string();
+                 ("." + base + ".morvane-" + std::to_string(getpid()) + "-" +
+                  random_suffix()))
+                    .string();
     // Remembered before it exists, so no signal in between leaves it behind.
     pending = remember_pending(temporary.c_str());
     const int fd = ::open(temporary.c_str(),

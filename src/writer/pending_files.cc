@@ -22,6 +22,14 @@ std::atomic<int> places[kPlaces];
 char paths[kPlaces][kPathBytes];
 
 extern "C" void remove_and_end(int signal_number) {
+  remove_pending_files();
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
+}  // namespace
+
+void remove_pending_files() {
   for (int i = 0; i < kPlaces; ++i) {
     if (places[i].load() != kHeld) continue;
 #if defined(__unix__)
@@ -30,11 +38,7 @@ extern "C" void remove_and_end(int signal_number) {
     std::remove(paths[i]);  // the handler runs on a thread of its own there
 #endif
   }
-  std::signal(signal_number, SIG_DFL);
-  std::raise(signal_number);
 }
-
-}  // namespace
 
 int remember_pending(const char* path) {
   if (std::strlen(path) >= kPathBytes) return -1;

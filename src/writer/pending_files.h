@@ -18,6 +18,10 @@ int remember_pending(const char* path);
 // Forgets the path kept at place (nothing for -1).
 void forget_pending(int place);
 
+// Removes every file kept now; safe in a signal handler. A program with a
+// handler of its own calls it before it ends by the signal.
+void remove_pending_files();
+
 // For a program's entry, not a library (a host such as Python keeps its own):
 // installs the handler for SIGINT, SIGTERM and SIGHUP, and ignores SIGPIPE
 // and SIGXFSZ, so that a reader that stops reading or ulimit -f is a failed
