@@ -35,6 +35,21 @@ def run(command):
                  "(Debian package cmake)")
 
 
+def require_wheel():
+    """pip's build of a wheel needs the package wheel in this Python (older
+    setuptools have no bdist_wheel of their own): say so plainly."""
+    try:
+        import wheel  # noqa: F401
+    except ImportError:
+        try:
+            from setuptools.command import bdist_wheel  # noqa: F401
+        except ImportError:
+            sys.exit("morvane: " + sys.executable + " has no package wheel: "
+                     "make the environment with /usr/bin/python3 -m venv "
+                     "--system-site-packages (Debian's python3-wheel), or "
+                     "pip install wheel")
+
+
 class CMakeBuild(build_ext):
     """Builds the CMake target morvane_python for the Python running pip."""
 
@@ -63,6 +78,7 @@ class CMakeBuild(build_ext):
                     target.with_name("morvane.pyi"))
 
 
+require_wheel()
 WORK.mkdir(exist_ok=True)
 setup(
     version=project_version(),
