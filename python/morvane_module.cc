@@ -261,9 +261,25 @@ blank lines ("Badly formed MIDI file song.mid: ..."). Attributes:
   kind     str: "badly_formed", "out_of_range", or "same_file" (the
            note list named is the score itself))";
 
+// The notes are NumPy arrays: an interpreter without NumPy is told what to
+// install, rather than pybind11's bare "initialization failed".
+void import_numpy() {
+  try {
+    py::module_::import("numpy");
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ImportError)) throw;
+    throw py::import_error(
+        "morvane needs NumPy, which this Python cannot import (" +
+        std::string(py::str(e.value())) +
+        "): install the Debian package python3-numpy, or run "
+        "`python3 -m pip install numpy` in a virtual environment");
+  }
+}
+
 }  // namespace
 
 PYBIND11_MODULE(morvane, m) {
+  import_numpy();
   // The docstrings give each signature as the stub (morvane.pyi) has it.
   py::options options;
   options.disable_function_signatures();
