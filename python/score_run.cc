@@ -12,13 +12,6 @@
 namespace morvane::python {
 namespace {
 
-std::string trimmed(const std::string& text) {
-  constexpr char kBlank[] = " \t\r\n";
-  const std::size_t first = text.find_first_not_of(kBlank);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
-}
-
 // Runs request and keeps what the run state and its result hold.
 ScoreRun run_request(TranslationRequest request) {
   ScoreRun result;
@@ -30,7 +23,7 @@ ScoreRun run_request(TranslationRequest request) {
   result.status = run.status;
   result.failure = run.kind;
   result.error_number = run.error_number;
-  result.message = trimmed(run.message);
+  result.message = bare_message(run);
   result.division = state.division;
   result.passed_over = run.passed_over;
   if (run.status == 0) {  // else the arrays may be half made

@@ -85,6 +85,14 @@ RunFailure run_guarded(RunState& state, const std::function<void()>& body) {
   return ended;
 }
 
+std::string bare_message(const RunResult& result) {
+  constexpr char kBlank[] = " \t\r\n";
+  const std::string& text = result.message;
+  const std::size_t first = text.find_first_not_of(kBlank);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
 RunResult translate(RunState& state, TranslationRequest request) {
   state.all_tracks = request.all_tracks;
   RunFailure ended = run_guarded(state, [&] {

@@ -58,6 +58,10 @@ struct RunResult {
   uint64_t passed_over = 0;   // note starts outside every named track
 };
 
+// The message without the line feeds and blanks the console has around it
+// ("Can't open x.mid as input score"), for surfaces that show it alone.
+std::string bare_message(const RunResult& result);
+
 // Settles the names (asking at state.keyboard when request.notes is none),
 // opens the score and the note list, runs every stage, and replaces the
 // list whole, or on a failure leaves the old one as it was. Writes the

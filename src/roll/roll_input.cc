@@ -12,13 +12,6 @@
 namespace morvane {
 namespace {
 
-std::string trimmed(const std::string& text) {
-  constexpr char kBlank[] = " \t\r\n";
-  const std::size_t first = text.find_first_not_of(kBlank);
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
-}
-
 InputRead parsed(std::string_view text, const std::string& name,
                  NoteList& list) {
   NoteListError error;
@@ -58,10 +51,11 @@ InputRead read_roll_input(RollInput input, const std::string& name,
   request.notes_in_memory = &notes;
   request.all_tracks = all_tracks;
   const RunResult run = translate(state, std::move(request));
-  if (run.status != 0) return {run.status, trimmed(run.message)};
+  if (run.status != 0) return {run.status, bare_message(run)};
   InputRead read = parsed(notes, name, list);
   if (read.status == 0 && run.passed_over > 0) {
-    read.message = trimmed(passed_over_sentence(run.passed_over));
+    read.message = passed_over_sentence(run.passed_over);
+    read.message.pop_back();  // the line feed
   }
   return read;
 }
