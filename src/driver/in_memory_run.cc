@@ -37,6 +37,7 @@ Translation translate_source(const std::string& score_name,
     InMemoryRun run(score_name, notes_name);
     run.state.all_tracks = options.all_tracks;
     run.state.overlap = options.overlap;
+    run.state.score_map.noted = options.note_score_map;
     print_banner(run.state);
     run.state.input = std::move(input.source);
     run.state.input_kind = input.kind;
