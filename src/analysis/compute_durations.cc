@@ -112,11 +112,11 @@ void group_keys(const EventTable& table, KeyNumbers& numbers,
   }
 }
 
-// Pairs the events of each group, as grouped by group_keys.
+// Pairs the events of each group, as grouped by group_keys: close(start,
+// end) for each start and the end that closes it.
+template <typename Close>
 void pair_groups(const KeyedEvent* grouped,
-                 const std::vector<std::size_t>& group_end, int32_t division,
-                 float* duration) {
-  const double per_beat = division;
+                 const std::vector<std::size_t>& group_end, Close& close) {
   // The starts of the group still sounding, oldest first, from
   // sounding[head] on.
   std::vector<KeyedEvent> sounding;
@@ -137,32 +137,16 @@ void pair_groups(const KeyedEvent* grouped,
       for (; head < sounding.size() &&
              (!earlier || sounding[head].time < e.time);
            ++head) {
-        // Measured from the start as rounded to single precision, so an
-        // end at the very tick of a start that is not exact there gives a
-        // tiny value, perhaps below zero.
-        const float begin = start_beats(sounding[head].time, division);
-        duration[sounding[head].slot] = static_cast<float>(
-            e.time / per_beat - static_cast<double>(begin));
+        close(sounding[head], e);
       }
     }
   }
 }
 
-}  // namespace
-
-void allocate_durations(RunState& state) {
-  const std::size_t count = state.table.count();
-  auto& duration = state.arrays.duration_beats;
-  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
-                   [&] {
-                     duration = LargeArray<float>(count, ZeroFilled());
-                   });
-}
-
-void pair_notes(RunState& state) {
-  assert(state.arrays.duration_beats.size() == state.table.count());
+// Pairs every note start of the table with its end, as pair_notes says.
+template <typename Close>
+void pair_all(const RunState& state, Close close) {
   assert(state.table.count() <= kEnd);
-  assert(state.division > 0);
   assert(state.overlap.pairing_passes >= 1);
   // Each pair's events are numbered the same in every pass.
   KeyNumbers numbers;
@@ -183,10 +167,44 @@ void pair_notes(RunState& state) {
   for (std::size_t last : range_ends) {
     group_keys(state.table, numbers, count, first, last, grouped.get(),
                group_end);
-    pair_groups(grouped.get(), group_end, state.division,
-                state.arrays.duration_beats.get());
+    pair_groups(grouped.get(), group_end, close);
     first = last;
   }
+}
+
+}  // namespace
+
+void allocate_durations(RunState& state) {
+  const std::size_t count = state.table.count();
+  auto& duration = state.arrays.duration_beats;
+  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
+                   [&] {
+                     duration = LargeArray<float>(count, ZeroFilled());
+                   });
+}
+
+void pair_notes(RunState& state) {
+  assert(state.arrays.duration_beats.size() == state.table.count());
+  assert(state.division > 0);
+  const int32_t division = state.division;
+  const double per_beat = division;
+  float* const duration = state.arrays.duration_beats.get();
+  pair_all(state, [=](KeyedEvent start, KeyedEvent end) {
+    // Measured from the start as rounded to single precision, so an end at
+    // the very tick of a start that is not exact there gives a tiny value,
+    // perhaps below zero.
+    const float begin = start_beats(start.time, division);
+    duration[start.slot] =
+        static_cast<float>(end.time / per_beat - static_cast<double>(begin));
+  });
+}
+
+std::vector<uint32_t> note_end_slots(const RunState& state) {
+  std::vector<uint32_t> end_slot(state.table.count(), 0);
+  pair_all(state, [&end_slot](KeyedEvent start, KeyedEvent end) {
+    end_slot[start.slot] = end.slot & ~kEnd;
+  });
+  return end_slot;
 }
 
 void compute_durations(RunState& state) {
