@@ -1,5 +1,6 @@
 #include "score_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,7 +49,13 @@ void take_state(ScoreRun& result, const RunState& state, int status) {
   result.passed_over = state.passed_over_notes;
   if (status != 0) return;  // the arrays may be half made
   result.instruments = state.instruments;
-  result.rows = note_rows(state);
+  const TempoMap map(state.score_map, state.division);
+  result.rows = note_rows(state, map);
+  for (const ScoreTrack& track : state.score_map.tracks) {
+    result.track_names.push_back(track.name);
+  }
+  result.tempo_map = map.points();
+  result.format = state.score_map.format;
 }
 
 // The console and, after a failure, its kind and message.
@@ -81,7 +88,7 @@ std::optional<std::string> read_back(const std::string& name) {
 
 }  // namespace
 
-std::vector<NoteRow> note_rows(const RunState& state) {
+std::vector<NoteRow> note_rows(const RunState& state, const TempoMap& map) {
   // Counted first: growing the rows as they come costs more than the pass.
   std::size_t lines = 0;
   for (std::size_t slot = 1; slot < state.table.count(); ++slot) {
@@ -90,18 +97,38 @@ std::vector<NoteRow> note_rows(const RunState& state) {
   std::vector<NoteRow> rows;
   rows.reserve(lines);
   const float* duration = state.arrays.duration_beats.get();
+  const std::vector<uint32_t> end_slot = note_end_slots(state);
+  // A slot's track is the last to begin at or before it.
+  std::vector<std::size_t> first_slot;
+  for (const ScoreTrack& track : state.score_map.tracks) {
+    first_slot.push_back(track.first_slot);
+  }
   for (std::size_t i = 1; i < state.table.count(); ++i) {
     const EventRecord r = sorted_event(state, i);
     // As put_note_lines has it: ends are no lines, and a negative velocity
     // carries its time in ticks, and its channel where the duration goes.
     if (r.velocity == 0) continue;
     const bool start = r.velocity > 0;
+    const std::size_t slot = state.arrays.order[i].file_slot;
+    const std::size_t track = static_cast<std::size_t>(
+        std::upper_bound(first_slot.begin() + 1, first_slot.end(), slot) -
+        first_slot.begin() - 1);
+    // In seconds from the ticks as the file has them, not as the time order
+    // rounds them.
+    const double start_seconds =
+        map.seconds(state.table.slots[slot].time_ticks, track);
+    const double duration_seconds =
+        start && end_slot[slot] != 0
+            ? map.seconds(state.table.slots[end_slot[slot]].time_ticks,
+                          track) -
+                  start_seconds
+            : 0;
     rows.push_back(
         {start ? start_beats(r.time_ticks, state.division)
                : static_cast<double>(r.time_ticks),
-         start ? duration[state.arrays.order[i].file_slot]
-               : static_cast<double>(r.channel),
-         static_cast<int64_t>(r.channel) - 1, r.note, r.velocity});
+         start ? duration[slot] : static_cast<double>(r.channel),
+         static_cast<int64_t>(r.channel) - 1, r.note, r.velocity,
+         static_cast<int64_t>(track), start_seconds, duration_seconds});
   }
   return rows;
 }
@@ -118,6 +145,7 @@ ScoreRun translate_score(ScoreSource source, bool all_tracks) {
   }
   TranslationOptions options;
   options.all_tracks = all_tracks;
+  options.note_score_map = true;
   options.after_run = [&](const RunState& state, int status) {
     take_state(result, state, status);
   };
@@ -139,6 +167,7 @@ ScoreRun write_score_list(ScoreSource source, const std::string& destination,
     // Set here rather than by a first argument --all-tracks, which a file
     // of that name would take the place of.
     state.all_tracks = all_tracks;
+    state.score_map.noted = true;
     if (source.in_memory) {
       OpenedScore score = score_from_bytes(std::move(source.bytes));
       state.input = std::move(score.source);
