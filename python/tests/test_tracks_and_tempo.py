@@ -161,3 +161,14 @@ def test_tempo_changes_as_mido_reads_them(form, tmp_path):
         for r in t.tempo_map:
             assert r["seconds"] == pytest.approx(
                 seconds(r["ticks"], r["track"]), abs=MICROSECOND)
+
+
+def test_lines_before_the_first_track_are_track_0():
+    t = morvane.translate(
+        b"MFile 1 2 96\n0 Meta TrkName Solo Flute\n0 On ch=1 n=60 v=90\n"
+        b"MTrk\n48 On ch=1 n=62 v=90\n96 Meta TrkName \"Late\"\n"
+        b"96 Meta TrkEnd\nTrkEnd\nMTrk\n0 Meta TrkName \"B\"\n"
+        b"0 On ch=1 n=64 v=90\n")
+    assert t.track_names == ["Solo Flute", "B"]
+    assert sorted(zip(t.notes["key"], t.notes["track"])) == [
+        (60, 0), (62, 0), (64, 1)]
