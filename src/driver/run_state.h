@@ -156,6 +156,8 @@ struct ScoreTrack {
   std::size_t first_slot = 1;
   bool named = false;  // it has had a name event (TrkName, or SeqName)
   std::string name;    // the first one's text, as the file's bytes
+
+  friend bool operator==(const ScoreTrack&, const ScoreTrack&) = default;
 };
 
 // A Tempo event: from time_ticks on, a quarter note lasts
@@ -164,6 +166,8 @@ struct TempoChange {
   int64_t time_ticks = 0;
   uint32_t track = 0;
   uint32_t microseconds_per_quarter = 0;
+
+  friend bool operator==(const TempoChange&, const TempoChange&) = default;
 };
 
 // What the reader notes of a score besides its events

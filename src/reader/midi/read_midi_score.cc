@@ -24,8 +24,6 @@ constexpr unsigned kTrackName = 0x03;
 constexpr unsigned kTempo = 0x51;
 // The largest time the text reader's 32-bit fields take.
 constexpr uint64_t kLargestTime = 2147483647;
-// The largest a tempo's time may be in the score map.
-constexpr uint64_t kLargestMapTime = uint64_t{1} << 62;
 
 // A first look: is the file whole, and how many note events may it give?
 class Survey : public MidiEvents {
@@ -133,11 +131,13 @@ class EventReader : public MidiEvents {
 
  private:
   // The score map's part of a meta event: a name, or a tempo as the text
-  // rendering writes it (a short event's missing bytes as 0).
+  // rendering writes it (a short event's missing bytes as 0). Past the
+  // largest time its line is out of range, and tells nothing.
   void note_meta(uint64_t time, unsigned type, std::string_view data) {
+    if (time > kLargestTime) return;
     if (type == kTrackName) {
       note_track_name(state_, data);
-    } else if (type == kTempo && time <= kLargestMapTime) {
+    } else if (type == kTempo) {
       uint32_t microseconds = 0;
       for (std::size_t k = 0; k < 3; ++k) {
         microseconds = microseconds << 8 |
