@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Translates every score of a folder on a Dask cluster.
 
-    examples/dask_corpus.py FOLDER OUTDIR [--scheduler ADDRESS]
+    examples/dask_corpus.py FOLDER OUTDIR [--all-tracks] [--scheduler ADDRESS]
 
 A file below FOLDER is a score when its first bytes are MThd (a standard
 MIDI file, whatever its name) or MFile (a MIDI text file); other files are
@@ -11,8 +11,12 @@ morvane.write_note_list on a worker of the cluster. Without --scheduler the
 cluster is a LocalCluster of one worker per core of this machine; with it,
 any running cluster's scheduler (dask-scheduler), whose workers
 (dask-worker) can import morvane and see FOLDER and OUTDIR at the same
-paths. Prints a summary: files, notes, and each failure with its message.
-Exits 1 when a score failed.
+paths. --all-tracks makes every track with notes an instrument, named or
+not, as `morvane --all-tracks` does. Prints a summary: files, notes,
+failures; how many files gave an empty note list and how many notes were
+passed over outside named tracks (many real files name no track, and give
+nothing without --all-tracks); then each failure with its message. Exits 1
+when a score failed.
 """
 
 import argparse
@@ -38,38 +42,51 @@ def scores_below(folder):
                   if p.is_file() and is_score(p))
 
 
-def translate(score, folder, outdir):
+def translate(score, folder, outdir, all_tracks):
     """Writes score's note list below outdir; runs on a worker.
 
-    Returns (score's path below folder, notes, failure message or None)."""
+    Returns (score's path below folder, notes, notes passed over, failure
+    message or None)."""
     import morvane  # on the worker: the client need not have it
 
     below = os.path.relpath(score, folder)
     out = pathlib.Path(outdir, below + ".notes")
     out.parent.mkdir(parents=True, exist_ok=True)
     try:
-        return below, len(morvane.write_note_list(score, out)), None
+        t = morvane.write_note_list(score, out, all_tracks=all_tracks)
+        return below, len(t), t.passed_over, None
     except morvane.ScoreError as error:
-        return below, 0, str(error)
+        return below, 0, 0, str(error)
     except OSError as error:
-        return below, 0, "%s: %s" % (error.strerror, error.filename)
+        return below, 0, 0, "%s: %s" % (error.strerror, error.filename)
 
 
-def translate_all(folder, outdir, client):
+def translate_all(folder, outdir, client, all_tracks):
     """The outcome of every score below folder, translated on client's
     cluster, in the order of their paths."""
     scores = scores_below(folder)
     if not scores:
         return []
     bag = dask.bag.from_sequence(scores, npartitions=min(len(scores), 256))
-    return bag.map(translate, folder, outdir).compute(scheduler=client.get)
+    return bag.map(translate, folder, outdir,
+                   all_tracks).compute(scheduler=client.get)
 
 
-def summary(outcomes):
+def summary(outcomes, all_tracks):
     """The lines the run ends with."""
-    failures = [(score, message) for score, _, message in outcomes if message]
+    failures = [(score, message) for score, _, _, message in outcomes
+                if message]
+    empty = sum(notes == 0 and not message
+                for _, notes, _, message in outcomes)
+    passed_over = sum(passed for _, _, passed, _ in outcomes)
     lines = ["%d files, %d notes, %d failures" % (
-        len(outcomes), sum(notes for _, notes, _ in outcomes), len(failures))]
+        len(outcomes), sum(notes for _, notes, _, _ in outcomes),
+        len(failures))]
+    lines.append("%d files gave an empty note list, %d notes passed over "
+                 "outside named tracks%s" % (
+                     empty, passed_over,
+                     "; --all-tracks keeps them"
+                     if passed_over and not all_tracks else ""))
     lines += ["  %s: %s" % failure for failure in failures]
     return lines
 
@@ -79,19 +96,24 @@ def main():
         description="Translates every score of FOLDER on a Dask cluster.")
     parser.add_argument("folder")
     parser.add_argument("outdir")
+    parser.add_argument("--all-tracks", action="store_true",
+                        help="every track with notes is an instrument, "
+                             "named or not")
     parser.add_argument("--scheduler", metavar="ADDRESS",
                         help="a running cluster's scheduler "
                              "(default: a LocalCluster of this machine's cores)")
     args = parser.parse_args()
     if args.scheduler:
         with Client(args.scheduler) as client:
-            outcomes = translate_all(args.folder, args.outdir, client)
+            outcomes = translate_all(args.folder, args.outdir, client,
+                                     args.all_tracks)
     else:
         with LocalCluster(n_workers=os.cpu_count(), threads_per_worker=1) as cluster, \
                 Client(cluster) as client:
-            outcomes = translate_all(args.folder, args.outdir, client)
-    print("\n".join(summary(outcomes)))
-    return 1 if any(message for _, _, message in outcomes) else 0
+            outcomes = translate_all(args.folder, args.outdir, client,
+                                     args.all_tracks)
+    print("\n".join(summary(outcomes, args.all_tracks)))
+    return 1 if any(message for _, _, _, message in outcomes) else 0
 
 
 if __name__ == "__main__":

@@ -25,12 +25,23 @@ class Translation:
     @property
     def instruments(self) -> list[str]: ...
     @property
+    def track_names(self) -> list[str]:
+        """One a track of the file: the text of its first name event, or ''."""
+    @property
+    def format(self) -> int: ...
+    @property
     def division(self) -> int: ...
+    @property
+    def tempo_map(self) -> npt.NDArray[np.void]:
+        """Fields ticks, microseconds_per_quarter (int64), seconds (float64),
+        track (int64): a row per Tempo event; 500,000 before the first."""
     @property
     def passed_over(self) -> int: ...
     @property
     def notes(self) -> npt.NDArray[np.void]:
-        """Fields start, duration (float64), channel (int64), key, velocity (int32)."""
+        """Fields start, duration (float64 beats), channel (int64), key,
+        velocity (int32), track (int64), start_seconds, duration_seconds
+        (float64)."""
     def __len__(self) -> int: ...
 
 def translate(source: Source, *, all_tracks: bool = False) -> Translation:

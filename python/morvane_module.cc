@@ -24,6 +24,7 @@ using morvane::FailureKind;
 using morvane::python::NoteRow;
 using morvane::python::ScoreRun;
 using morvane::python::ScoreSource;
+using morvane::python::TempoPoint;
 
 namespace {
 
@@ -32,6 +33,9 @@ struct PyTranslation {
   py::bytes note_list;
   py::str console;
   py::list instruments;
+  py::list track_names;
+  py::array tempo_map;
+  int format = 0;
   int division = 0;
   unsigned long long passed_over = 0;
   py::array notes;
@@ -135,22 +139,30 @@ const char* kind_name(FailureKind kind) {
   throw py::error_already_set();
 }
 
+// A NumPy array that takes the rows' memory as it is, rather than a copy:
+// the capsule frees it with the array.
+template <typename Row>
+py::array array_of(std::vector<Row>&& rows) {
+  auto* owned = new std::vector<Row>(std::move(rows));
+  py::capsule owner(owned, [](void* p) {
+    delete static_cast<std::vector<Row>*>(p);
+  });
+  return py::array_t<Row>(static_cast<py::ssize_t>(owned->size()),
+                          owned->data(), owner);
+}
+
 PyTranslation translation(ScoreRun&& run) {
   PyTranslation t;
   t.note_list = py::bytes(run.note_list);
   t.console = text(run.console);
   for (const std::string& name : run.instruments) t.instruments.append(text(name));
+  for (const std::string& name : run.track_names) t.track_names.append(text(name));
+  t.tempo_map = array_of(std::move(run.tempo_map));
+  t.format = run.format;
   t.division = run.division;
   t.passed_over = run.passed_over;
   t.note_count = run.rows.size();
-  // The array takes the rows' memory as it is, rather than a copy: the
-  // capsule frees it with the array.
-  auto* rows = new std::vector<NoteRow>(std::move(run.rows));
-  py::capsule owner(rows, [](void* p) {
-    delete static_cast<std::vector<NoteRow>*>(p);
-  });
-  t.notes = py::array_t<NoteRow>(static_cast<py::ssize_t>(rows->size()),
-                                 rows->data(), owner);
+  t.notes = array_of(std::move(run.rows));
   return t;
 }
 
@@ -194,7 +206,9 @@ the console text, the status of a failure.
     import morvane
     t = morvane.translate("song.mid")
     print(t.instruments, len(t), "notes")
-    first = t.notes[0]                 # start, duration, channel, key, velocity
+    first = t.notes[0]                 # start, duration, channel, key, velocity,
+                                       # track, start_seconds, duration_seconds
+    names = [t.track_names[k] for k in t.notes["track"]]
     morvane.write_note_list("song.mid", "song.notes")
 
 The translation runs with the interpreter's lock released: threads (or a
@@ -238,15 +252,32 @@ constexpr char kTranslationDoc[] = R"(A score translated: the note list and what
 len(t) is the number of note lines. Attributes:
   note_list    bytes: the note list, byte for byte what `morvane` writes
   console      str: standard output then standard error, banner included
-  instruments  list of str: the instruments' names, in order
+  instruments  list of str: the instruments' names as the note list gives
+               them (two words, quote marks and all), in order
+  track_names  list of str, one a track of the file (MTrk order): the text
+               of its first name event (TrkName; SeqName in the first
+               track), whole and without quote marks; '' for none
+  format       int: the file's format (0, 1 or 2)
   division     int: ticks per quarter note (beat)
+  tempo_map    numpy structured array, a row per Tempo event: ticks
+               (int64), microseconds_per_quarter (int64), seconds (float64,
+               when it takes effect), track (int64). Before the first,
+               500,000 microseconds a quarter note. Ordered by ticks (at
+               one tick in file order: the last holds); in a format 2 file
+               each track has a map of its own, and the rows go by track.
   passed_over  int: note starts left out, outside named tracks
   notes        numpy structured array, a row per note line in the list's
                order: start, duration (float64 beats, before rounding to
                three decimals), channel (int64, from 0, as written), key,
-               velocity (int32). A line of negative velocity holds its time
-               in ticks as start and its channel number as duration, as
-               the note list does.
+               velocity (int32); track (int64: the file's track the note
+               was read in, an index of track_names), start_seconds and
+               duration_seconds (float64, by the tempo map from the note's
+               ticks and its end's; 0 for a note nothing ends). A line of
+               negative velocity holds its time in ticks as start and its
+               channel number as duration, as the note list does, and its
+               time in start_seconds.
+
+pandas.DataFrame(t.notes) makes a table of the notes.
 
 Text that is not UTF-8 (an old score's Latin-1 names) is kept in the
 str attributes as surrogate escapes: .encode("utf-8", "surrogateescape")
@@ -284,7 +315,10 @@ PYBIND11_MODULE(morvane, m) {
   py::options options;
   options.disable_function_signatures();
   m.doc() = kModuleDoc;
-  PYBIND11_NUMPY_DTYPE(NoteRow, start, duration, channel, key, velocity);
+  PYBIND11_NUMPY_DTYPE(NoteRow, start, duration, channel, key, velocity,
+                       track, start_seconds, duration_seconds);
+  PYBIND11_NUMPY_DTYPE(TempoPoint, ticks, microseconds_per_quarter, seconds,
+                       track);
   py::dict defaults;
   defaults["status"] = 1;
   defaults["console"] = "";
@@ -301,8 +335,14 @@ PYBIND11_MODULE(morvane, m) {
                     "str: what the command prints, banner included")
       .def_readonly("instruments", &PyTranslation::instruments,
                     "list of str: the instruments' names, in order")
+      .def_readonly("track_names", &PyTranslation::track_names,
+                    "list of str: each track's first name, '' for none")
+      .def_readonly("format", &PyTranslation::format,
+                    "int: the file's format (0, 1 or 2)")
       .def_readonly("division", &PyTranslation::division,
                     "int: ticks per quarter note (beat)")
+      .def_readonly("tempo_map", &PyTranslation::tempo_map,
+                    "numpy structured array: a row per Tempo event")
       .def_readonly("passed_over", &PyTranslation::passed_over,
                     "int: note starts left out, outside named tracks")
       .def_readonly("notes", &PyTranslation::notes,

@@ -4,7 +4,8 @@
 // Both go through translate() (driver/translate.h), the note list kept in
 // memory or written to its file exactly as `morvane` writes it. The result
 // keeps, besides the text, what the run state held when the run ended: the
-// instruments and each note line's unrounded numbers.
+// instruments, each note line's unrounded numbers with its track and times
+// in seconds, the tracks' names and the tempo map.
 //
 // Example:
 //   ScoreRun r = translate_score(ScoreSource::file("song.mid"), false);
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "tempo_map.h"
 
 namespace morvane::python {
 
@@ -29,13 +31,20 @@ inline constexpr char kMemoryListName[] = "<memory>";
 // One note line of the list, with the numbers it was formatted from: start
 // and duration in beats (a line of negative velocity: its time in ticks and
 // its channel number), channel counted from 0 (64 bits: a channel of
-// -2^31 is written as -2^31 - 1), key and velocity.
+// -2^31 is written as -2^31 - 1), key and velocity. Then what the list does
+// not say: the file's track the note was read in (counted from 0, 64 bits
+// so that a row has no padding), and its start and duration in seconds by
+// the tempo map, from its ticks and its end's (a line of negative velocity:
+// its time, and 0).
 struct NoteRow {
   double start;
   double duration;
   int64_t channel;
   int32_t key;
   int32_t velocity;
+  int64_t track;
+  double start_seconds;
+  double duration_seconds;
 };
 
 // Where a score comes from: a file's name, or bytes held in memory.
@@ -62,6 +71,10 @@ struct ScoreRun {
   std::string note_list;
   std::vector<std::string> instruments;
   std::vector<NoteRow> rows;
+  // A track's first name event's text ("" for none), a string a track.
+  std::vector<std::string> track_names;
+  std::vector<TempoPoint> tempo_map;
+  int32_t format = 0;
   int32_t division = 0;
   uint64_t passed_over = 0;
 };
@@ -74,8 +87,9 @@ ScoreRun write_score_list(ScoreSource source, const std::string& destination,
                           bool all_tracks);
 
 // The note lines of the state a run left, in the list's order; empty when
-// the run did not get as far as ordering them.
-std::vector<NoteRow> note_rows(const RunState& state);
+// the run did not get as far as ordering them. The score map must have
+// been noted; map is its tempo map.
+std::vector<NoteRow> note_rows(const RunState& state, const TempoMap& map);
 
 }  // namespace morvane::python
 

@@ -57,6 +57,8 @@ def test_same_as_command(score, all_tracks, tmp_path, monkeypatch):
     assert t.passed_over == (int(passed[0].split()[2]) if passed else 0)
     for other in results[1:]:
         assert other.notes.tobytes() == t.notes.tobytes()
+        assert other.tempo_map.tobytes() == t.tempo_map.tobytes()
+        assert other.track_names == t.track_names
 
 
 # A one-note score: division 3, a note from tick 1 to tick 2.
@@ -68,6 +70,7 @@ def test_fields_keep_unrounded_numbers():
     t = morvane.translate(THIRDS)
     assert (t.division, t.instruments, t.passed_over, len(t)) == (
         3, ["Solo Flute"], 0, 1)
+    assert t.track_names == ["Solo Flute"]  # a name without quote marks
     assert t.note_list.endswith(b"0.333 \t2\t60\t90\t0.333\n")
     row = t.notes[0]
     # The single-precision values the list was formatted from, not 0.333.
@@ -75,7 +78,8 @@ def test_fields_keep_unrounded_numbers():
     # The end in beats in double precision, less the start, made single.
     assert row["duration"] == float(np.float32(2 / 3 - row["start"]))
     assert t.notes.dtype.names == ("start", "duration", "channel", "key",
-                                   "velocity")
+                                   "velocity", "track", "start_seconds",
+                                   "duration_seconds")
     assert [t.notes.dtype[f] for f in ("start", "key", "velocity")] == [
         np.float64, np.int32, np.int32]
     # The list this call wrote, though the file keeps nothing of it.

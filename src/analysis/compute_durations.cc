@@ -112,11 +112,11 @@ void group_keys(const EventTable& table, KeyNumbers& numbers,
   }
 }
 
-// Pairs the events of each group, as grouped by group_keys.
+// Pairs the events of each group, as grouped by group_keys: close(start,
+// end) for each start and the end that closes it.
+template <typename Close>
 void pair_groups(const KeyedEvent* grouped,
-                 const std::vector<std::size_t>& group_end, int32_t division,
-                 float* duration) {
-  const double per_beat = division;
+                 const std::vector<std::size_t>& group_end, const Close& close) {
   // The starts of the group still sounding, oldest first, from
   // sounding[head] on.
   std::vector<KeyedEvent> sounding;
@@ -137,33 +137,33 @@ void pair_groups(const KeyedEvent* grouped,
       for (; head < sounding.size() &&
              (!earlier || sounding[head].time < e.time);
            ++head) {
-        // Measured from the start as rounded to single precision, so an
-        // end at the very tick of a start that is not exact there gives a
-        // tiny value, perhaps below zero.
-        const float begin = start_beats(sounding[head].time, division);
-        duration[sounding[head].slot] = static_cast<float>(
-            e.time / per_beat - static_cast<double>(begin));
+        close(sounding[head], e);
       }
     }
   }
 }
 
-}  // namespace
-
-void allocate_durations(RunState& state) {
-  const std::size_t count = state.table.count();
-  auto& duration = state.arrays.duration_beats;
-  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
-                   [&] {
-                     duration = LargeArray<float>(count, ZeroFilled());
-                   });
-}
-
-void pair_notes(RunState& state) {
-  assert(state.arrays.duration_beats.size() == state.table.count());
+// Pairs every note start of the table with its end, as pair_notes says,
+// and sets its duration in beats; or, where end_slot is given, its end's
+// slot. One function for both, so that the helpers above, each called once,
+// are inlined into it as they were before the ends were asked for.
+void pair_all(const RunState& state, float* duration, uint32_t* end_slot) {
   assert(state.table.count() <= kEnd);
   assert(state.division > 0);
   assert(state.overlap.pairing_passes >= 1);
+  const int32_t division = state.division;
+  const double per_beat = division;
+  auto set_duration = [=](KeyedEvent start, KeyedEvent end) {
+    // Measured from the start as rounded to single precision, so an end at
+    // the very tick of a start that is not exact there gives a tiny value,
+    // perhaps below zero.
+    const float begin = start_beats(start.time, division);
+    duration[start.slot] =
+        static_cast<float>(end.time / per_beat - static_cast<double>(begin));
+  };
+  auto set_end = [=](KeyedEvent start, KeyedEvent end) {
+    end_slot[start.slot] = end.slot & ~kEnd;
+  };
   // Each pair's events are numbered the same in every pass.
   KeyNumbers numbers;
   const std::vector<std::size_t> count = count_keys(state.table, numbers);
@@ -183,10 +183,35 @@ void pair_notes(RunState& state) {
   for (std::size_t last : range_ends) {
     group_keys(state.table, numbers, count, first, last, grouped.get(),
                group_end);
-    pair_groups(grouped.get(), group_end, state.division,
-                state.arrays.duration_beats.get());
+    if (end_slot == nullptr) {
+      pair_groups(grouped.get(), group_end, set_duration);
+    } else {
+      pair_groups(grouped.get(), group_end, set_end);
+    }
     first = last;
   }
+}
+
+}  // namespace
+
+void allocate_durations(RunState& state) {
+  const std::size_t count = state.table.count();
+  auto& duration = state.arrays.duration_beats;
+  allocate_or_fail(state, FailPoint::duration_array, "\nNo memory for array2.",
+                   [&] {
+                     duration = LargeArray<float>(count, ZeroFilled());
+                   });
+}
+
+void pair_notes(RunState& state) {
+  assert(state.arrays.duration_beats.size() == state.table.count());
+  pair_all(state, state.arrays.duration_beats.get(), nullptr);
+}
+
+std::vector<uint32_t> note_end_slots(const RunState& state) {
+  std::vector<uint32_t> end_slot(state.table.count(), 0);
+  pair_all(state, nullptr, end_slot.data());
+  return end_slot;
 }
 
 void compute_durations(RunState& state) {

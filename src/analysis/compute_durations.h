@@ -12,6 +12,7 @@
 #define MORVANE_ANALYSIS_COMPUTE_DURATIONS_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "driver/run_state.h"
 
@@ -34,6 +35,12 @@ void allocate_durations(RunState& state);
 // while the order is sorted. Linear when the table is a few runs of
 // ascending times (a score's tracks); n log n at worst.
 void pair_notes(RunState& state);
+
+// For every note start, the table slot of the end pair_notes pairs it with
+// (end_slot[slot]); 0 for a start nothing closes and for every other slot.
+// Needs the wide fields rounded, as pair_notes does: for callers that want
+// a note's end in ticks (the Python module), after a run.
+std::vector<uint32_t> note_end_slots(const RunState& state);
 
 // allocate_durations, then pair_notes.
 void compute_durations(RunState& state);

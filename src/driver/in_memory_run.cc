@@ -45,6 +45,7 @@ Translation translate_source(const std::string& score_name,
     request.notes = notes_name;
     request.notes_in_memory = &result.notes;
     request.all_tracks = options.all_tracks;
+    request.note_score_map = options.note_score_map;
     result.result = translate(state, std::move(request));
     result.status = result.result.status;
     if (options.after_run) options.after_run(state, result.result);

@@ -46,6 +46,8 @@ struct Translation {
 struct TranslationOptions {
   bool all_tracks = false;
   OverlapShape overlap;
+  // The reader notes the score's tracks and tempo (RunState::score_map).
+  bool note_score_map = false;
   // Called with the run state and result after the run, before the state
   // is freed (the Python module reads the unrounded notes there).
   std::function<void(const RunState&, const RunResult&)> after_run;

@@ -148,6 +148,43 @@ struct OverlapShape {
   unsigned pairing_passes = 2;
 };
 
+// A track of the file as the reader met it. first_slot is the table slot
+// its first event took or would have taken: the events of a track are the
+// slots from its first_slot to the next track's (the reader appends in
+// input order, and a track's held notes before it meets the next MTrk).
+struct ScoreTrack {
+  std::size_t first_slot = 1;
+  bool named = false;  // it has had a name event (TrkName, or SeqName)
+  std::string name;    // the first one's text, as the file's bytes
+
+  friend bool operator==(const ScoreTrack&, const ScoreTrack&) = default;
+};
+
+// A Tempo event: from time_ticks on, a quarter note lasts
+// microseconds_per_quarter, in the score's track number track.
+struct TempoChange {
+  int64_t time_ticks = 0;
+  uint32_t track = 0;
+  uint32_t microseconds_per_quarter = 0;
+
+  friend bool operator==(const TempoChange&, const TempoChange&) = default;
+};
+
+// What the reader notes of a score besides its events
+// (reader/score_map.h), for callers that tie a note to its track or convert
+// ticks to seconds (the Python module). The note list does not use it, and
+// the command leaves it off: a text score of nothing but MTrk lines would
+// cost some 50 bytes a line.
+struct ScoreMap {
+  bool noted = false;  // set before the run by a caller that reads the map
+  int32_t format = 0;  // the header's: in format 2 each track keeps its tempo
+  // In MTrk order, never empty: track 0 also holds the lines before the
+  // first MTrk, which therefore begins no new track.
+  std::vector<ScoreTrack> tracks = std::vector<ScoreTrack>(1);
+  bool track_begun = false;  // an MTrk has been met
+  std::vector<TempoChange> tempo_changes;  // in file order
+};
+
 // What a score turned out to be when it was opened (reader/open_score.h).
 enum class ScoreKind : uint8_t { midi_text, midi_file };
 
@@ -213,6 +250,7 @@ struct RunState {
 
   int32_t division = 0;  // ticks per quarter note, from the header line
   EventTable table;
+  ScoreMap score_map;  // tracks, their names and the tempo, beside the table
   NoteArrays arrays;
 
   OverlapShape overlap;

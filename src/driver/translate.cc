@@ -95,6 +95,7 @@ std::string bare_message(const RunResult& result) {
 
 RunResult translate(RunState& state, TranslationRequest request) {
   state.all_tracks = request.all_tracks;
+  state.score_map.noted = request.note_score_map;
   RunFailure ended = run_guarded(state, [&] {
     open_files(state, request);
     translate_open_files(state);

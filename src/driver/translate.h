@@ -41,6 +41,9 @@ struct TranslationRequest {
   std::string* notes_copy = nullptr;
   // Every track with notes is an instrument, named or not.
   bool all_tracks = false;
+  // The readers note where each track begins, its first name and the Tempo
+  // events (RunState::score_map), for callers that give times in seconds.
+  bool note_score_map = false;
 };
 
 // How a translation ended. On success the counts; on failure its kind, the

@@ -54,6 +54,72 @@ bool literal(const char*& p, const char* end, const char* text,
   return true;
 }
 
+// The line's scan as scan_line gives it, and its kind word (none when the
+// scan stops before it).
+LineScan scan_with_kind(std::string_view line, std::string_view& kind) {
+  EventFields fields;
+  const ScanResult scanned = scan_event(line, fields);
+  LineScan scan;
+  scan.time_ticks = fields.time_ticks;
+  scan.channel = fields.channel;
+  scan.note = fields.note;
+  scan.velocity = fields.velocity;
+  scan.assigned = static_cast<uint8_t>(scanned.assigned);
+  scan.overflow = scanned.overflow;
+  kind = {};
+  if (scanned.assigned >= 2) {
+    kind = fields.kind;
+    if (kind == "On") {
+      scan.kind = LineKind::note_on;
+    } else if (kind == "Off") {
+      scan.kind = LineKind::note_off;
+    } else if (starts_with(kind, "Meta") &&
+               word_after_kind(line, kind) == "TrkEnd") {
+      scan.kind = LineKind::track_end;
+    }
+  }
+  return scan;
+}
+
+// What follows word, a part of line.
+std::string_view after_word(std::string_view line, std::string_view word) {
+  return line.substr(static_cast<std::size_t>(word.data() - line.data()) +
+                     word.size());
+}
+
+// classify_line for a line that is no plain note, into c as it was made.
+// Out of line: inlined, its registers were saved on every call, which
+// nearly every line, a plain note, paid for (measured).
+[[gnu::noinline]] void classify_other_line(std::string_view line,
+                                           bool sequence_names_track,
+                                           ClassifiedLine& c) {
+  line = up_to_nul(line);
+  if (is_name_line(line, sequence_names_track)) {
+    c.form = LineForm::name;
+    c.text = line;
+    return;
+  }
+  std::string_view kind;
+  c.scan = scan_with_kind(line, kind);
+  if (is_word_line(line, "MTrk")) {
+    c.form = LineForm::track_start;
+  } else if (is_word_line(line, "TrkEnd")) {
+    c.form = LineForm::track_close;
+  } else if (starts_with(line, kSequenceMarker)) {
+    c.form = LineForm::sequence_name;
+    c.text = line;
+  } else if (kind == "Tempo") {
+    c.form = LineForm::tempo;
+    c.text = after_word(line, kind);
+  } else if (starts_with(kind, "Meta")) {
+    const std::string_view word = word_after_kind(line, kind);
+    if (word == "TrkName" || word == "SeqName") {
+      c.form = LineForm::other_name;
+      c.text = after_word(line, word);
+    }
+  }
+}
+
 }  // namespace
 
 bool scan_plain_note(std::string_view line, LineScan& scan) {
@@ -79,47 +145,15 @@ bool scan_plain_note(std::string_view line, LineScan& scan) {
 }
 
 LineScan scan_line(std::string_view line) {
-  EventFields fields;
-  const ScanResult scanned = scan_event(line, fields);
-  LineScan scan;
-  scan.time_ticks = fields.time_ticks;
-  scan.channel = fields.channel;
-  scan.note = fields.note;
-  scan.velocity = fields.velocity;
-  scan.assigned = static_cast<uint8_t>(scanned.assigned);
-  scan.overflow = scanned.overflow;
-  if (scanned.assigned >= 2) {
-    const std::string_view kind = fields.kind;
-    if (kind == "On") {
-      scan.kind = LineKind::note_on;
-    } else if (kind == "Off") {
-      scan.kind = LineKind::note_off;
-    } else if (starts_with(kind, "Meta") &&
-               word_after_kind(line, kind) == "TrkEnd") {
-      scan.kind = LineKind::track_end;
-    }
-  }
-  return scan;
+  std::string_view kind;
+  return scan_with_kind(line, kind);
 }
 
 ClassifiedLine classify_line(std::string_view line,
                              bool sequence_names_track) {
   ClassifiedLine c;
-  if (scan_plain_note(line, c.scan)) return c;
-  line = up_to_nul(line);
-  if (is_name_line(line, sequence_names_track)) {
-    c.form = LineForm::name;
-    c.text = line;
-    return c;
-  }
-  c.scan = scan_line(line);
-  if (is_word_line(line, "MTrk")) {
-    c.form = LineForm::track_start;
-  } else if (is_word_line(line, "TrkEnd")) {
-    c.form = LineForm::track_close;
-  } else if (starts_with(line, kSequenceMarker)) {
-    c.form = LineForm::sequence_name;
-    c.text = line;
+  if (!scan_plain_note(line, c.scan)) {
+    classify_other_line(line, sequence_names_track, c);
   }
   return c;
 }

@@ -39,10 +39,15 @@ enum class LineForm : uint8_t {
   track_start,    // "MTrk", alone or before white space
   track_close,    // "TrkEnd", alone or before white space
   sequence_name,  // "0 Meta SeqName ..." where it names no track
+  // Read as events by the section rules, and noted beside them
+  // (reader/score_map.h):
+  tempo,       // "T Tempo N"
+  other_name,  // any other "T Meta TrkName ..." or "T Meta SeqName ..."
 };
 
 // scan is the line's own (none for a name line); text, for a name or a
-// sequence name line, is the line up to its first NUL byte.
+// sequence name line, is the line up to its first NUL byte; for a tempo or
+// other name line, what follows its Tempo, TrkName or SeqName word.
 struct ClassifiedLine {
   LineForm form = LineForm::event;
   LineScan scan;

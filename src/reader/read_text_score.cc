@@ -9,6 +9,7 @@
 #include "reader/line_source.h"
 #include "reader/open_score.h"
 #include "reader/scanner.h"
+#include "reader/score_map.h"
 #include "reader/track_sections.h"
 
 namespace morvane {
@@ -56,12 +57,14 @@ void read_text_score(RunState& state) {
   start_reading(state, header.division, state.input->size_hint() / 16 + 1);
   ReaderFields fields;
   fields.sequence_names_track = header.format == 0;
+  state.score_map.format = header.format;
   uint64_t line_number = 1;
   do {
     while (!lines.empty()) {
-      read_line(state, fields,
-                classify_line(cut_line(lines), fields.sequence_names_track),
-                ++line_number);
+      const ClassifiedLine line =
+          classify_line(cut_line(lines), fields.sequence_names_track);
+      read_line(state, fields, line, ++line_number);
+      if (line.form != LineForm::event) note_text_line(state, line);
     }
   } while (next_lines(state, lines));
   finish_reading(state, fields);

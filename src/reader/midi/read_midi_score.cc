@@ -10,6 +10,7 @@
 #include "reader/line_source.h"
 #include "reader/midi/meta_text.h"
 #include "reader/midi/midi_decoder.h"
+#include "reader/score_map.h"
 #include "reader/track_sections.h"
 
 namespace morvane {
@@ -20,6 +21,7 @@ constexpr unsigned kNoteOn = 0x9;
 constexpr unsigned kPolyPressure = 0xa;
 constexpr unsigned kEndOfTrack = 0x2f;
 constexpr unsigned kTrackName = 0x03;
+constexpr unsigned kTempo = 0x51;
 // The largest time the text reader's 32-bit fields take.
 constexpr uint64_t kLargestTime = 2147483647;
 
@@ -78,6 +80,7 @@ class EventReader : public MidiEvents {
   void track_begin(bool first) override {
     first_track_ = first;
     read(ClassifiedLine{LineForm::track_start, {}, {}});
+    begin_track(state_);
   }
 
   void track_end() override {
@@ -106,6 +109,7 @@ class EventReader : public MidiEvents {
   }
 
   void meta(uint64_t time, unsigned type, std::string_view data) override {
+    note_meta(time, type, data);
     if (time == 0 && type == kTrackName) {
       const std::string text = name_line(data, first_track_);
       read(classify_line(text, fields_.sequence_names_track));
@@ -126,6 +130,23 @@ class EventReader : public MidiEvents {
   void finish() { finish_reading(state_, fields_); }
 
  private:
+  // The score map's part of a meta event: a name, or a tempo as the text
+  // rendering writes it (a short event's missing bytes as 0). Past the
+  // largest time its line is out of range, and tells nothing.
+  void note_meta(uint64_t time, unsigned type, std::string_view data) {
+    if (time > kLargestTime) return;
+    if (type == kTrackName) {
+      note_track_name(state_, data);
+    } else if (type == kTempo) {
+      uint32_t microseconds = 0;
+      for (std::size_t k = 0; k < 3; ++k) {
+        microseconds = microseconds << 8 |
+                       (k < data.size() ? static_cast<uint8_t>(data[k]) : 0u);
+      }
+      note_tempo(state_, static_cast<int64_t>(time), microseconds);
+    }
+  }
+
   void read(const ClassifiedLine& line) {
     read_line(state_, fields_, line, ++line_number_);
   }
@@ -151,6 +172,7 @@ void read_midi_score(RunState& state) {
              ".\n");
   }
   start_reading(state, division_as_read(survey.division_), survey.notes_ + 1);
+  state.score_map.format = static_cast<int32_t>(survey.format_);
   EventReader reader(state, survey.format_ == 0);
   // Whole, as the survey found: this pass meets no damage, and a failure
   // of the rules (RunFailure) passes through the decoder and ends the run.
