@@ -4,8 +4,8 @@
     examples/dask_corpus.py FOLDER OUTDIR [--all-tracks] [--scheduler ADDRESS]
 
 A file below FOLDER is a score when its first bytes are MThd (a standard
-MIDI file, whatever its name) or MFile (a MIDI text file); other files are
-passed over. Each score's note list is written to OUTDIR/<its path below
+MIDI file, whatever its name) or MFile (a MIDI text file), as the workers
+ask morvane.starts_like_score; other files are passed over. Each score's note list is written to OUTDIR/<its path below
 FOLDER>.notes, byte for byte what `morvane SCORE OUT` writes, by
 morvane.write_note_list on a worker of the cluster. Without --scheduler the
 cluster is a LocalCluster of one worker per core of this machine; with it,
@@ -27,28 +27,26 @@ import sys
 import dask.bag
 from dask.distributed import Client, LocalCluster
 
-SCORE_STARTS = (b"MThd", b"MFile")
-
-
-def is_score(path):
-    """Whether the file at path begins as a score does."""
-    with open(path, "rb") as file:
-        return file.read(5).startswith(SCORE_STARTS)
-
-
-def scores_below(folder):
-    """Every score below folder, in the order of their paths."""
+def files_below(folder):
+    """Every file below folder, in the order of their paths: the workers
+    tell the scores among them."""
     return sorted(str(p) for p in pathlib.Path(folder).rglob("*")
-                  if p.is_file() and is_score(p))
+                  if p.is_file())
 
 
 def translate(score, folder, outdir, all_tracks):
     """Writes score's note list below outdir; runs on a worker.
 
     Returns (score's path below folder, notes, notes passed over, failure
-    message or None)."""
+    message or None), or None for a file that is no score."""
     import morvane  # on the worker: the client need not have it
 
+    try:
+        with open(score, "rb") as file:
+            if not morvane.starts_like_score(file.read(8)):
+                return None
+    except OSError:
+        pass  # the translation says what is wrong with it
     below = os.path.relpath(score, folder)
     out = pathlib.Path(outdir, below + ".notes")
     out.parent.mkdir(parents=True, exist_ok=True)
@@ -64,12 +62,13 @@ def translate(score, folder, outdir, all_tracks):
 def translate_all(folder, outdir, client, all_tracks):
     """The outcome of every score below folder, translated on client's
     cluster, in the order of their paths."""
-    scores = scores_below(folder)
-    if not scores:
+    files = files_below(folder)
+    if not files:
         return []
-    bag = dask.bag.from_sequence(scores, npartitions=min(len(scores), 256))
-    return bag.map(translate, folder, outdir,
-                   all_tracks).compute(scheduler=client.get)
+    bag = dask.bag.from_sequence(files, npartitions=min(len(files), 256))
+    outcomes = bag.map(translate, folder, outdir,
+                       all_tracks).compute(scheduler=client.get)
+    return [outcome for outcome in outcomes if outcome is not None]
 
 
 def summary(outcomes, all_tracks):

@@ -47,6 +47,8 @@ class Translation:
 def translate(source: Source, *, all_tracks: bool = False) -> Translation:
     """Translates a score into a note list kept in memory."""
 
+def starts_like_score(first_bytes: bytes) -> bool: ...
+
 def write_note_list(source: Source,
                     destination: Union[str, os.PathLike[str], os.PathLike[bytes]],
                     *, all_tracks: bool = False) -> Translation:

@@ -14,9 +14,11 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "reader/open_score.h"
 #include "score_run.h"
 
 namespace py = pybind11;
@@ -247,6 +249,12 @@ its note_list is the list this call wrote, kept as it went to the file
 Raises ScoreError, OSError (also when destination cannot be written) or
 MemoryError, as translate() does.)";
 
+constexpr char kStartsDoc[] = R"(starts_like_score(first_bytes) -> bool
+
+Whether bytes begin as a score does: a standard MIDI file ("MThd") or a
+MIDI text file ("MFile"). A folder's other files are no scores, as
+morvane-batch counts them: read a file's first 8 bytes and ask.)";
+
 constexpr char kTranslationDoc[] = R"(A score translated: the note list and what the run found.
 
 len(t) is the number of note lines. Attributes:
@@ -355,6 +363,11 @@ PYBIND11_MODULE(morvane, m) {
                " instruments, division " + std::to_string(t.division) + ">";
       });
 
+  m.def("starts_like_score",
+        [](const py::bytes& first) {
+          return morvane::starts_like_score(std::string_view(first));
+        },
+        kStartsDoc, py::arg("first_bytes"));
   m.def("translate", &translate, kTranslateDoc, py::arg("source"),
         py::kw_only(), py::arg("all_tracks") = false);
   m.def("write_note_list", &write_note_list, kWriteDoc, py::arg("source"),
