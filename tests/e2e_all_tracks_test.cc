@@ -49,6 +49,14 @@ TEST(EndToEndAllTracks, EveryTrackWithNotesIsAnInstrument) {
        "// Instrument Track 1\n" + line_a + "0.000 \t0\t64\t90\t0.000\n", "",
        "\n Passed over 2 notes outside named tracks; --all-tracks keeps "
        "them\n"},
+      {"a note after its named track's end",
+       "MFile 1 1 480\nMTrk\n0 Meta TrkName Piano\n0 On ch=1 n=60 v=90\n"
+       "100 On ch=1 n=60 v=0\n100 Meta TrkEnd\n200 On ch=1 n=62 v=90\n"
+       "680 On ch=1 n=62 v=0\nTrkEnd\n",
+       "Piano Track 1",
+       "// Instrument Piano \n// Instrument Track 1\n"
+       "0.000 \t0\t60\t90\t0.208\n0.417 \t0\t62\t90\t1.000\n",
+       "// Instrument Piano \n0.000 \t0\t60\t90\t0.208\n", kPassedOne},
       {"nothing passed over, nothing said",
        "MFile 1 1 480\nMTrk\n0 Meta TrkName A\n" + note_a, "A ",
        "// Instrument A \n" + line_a, "// Instrument A \n" + line_a, ""},

@@ -85,6 +85,8 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
   const std::string kick = bytes({0, 0x99, 35, 80});
   const std::string drums_name = bytes({0, 0xff, 3, 5, 'D', 'r', 'u', 'm', 's'});
   const std::string kick_end = bytes({0x81, 0x70, 0x99, 35, 0});
+  const std::string notes_then_end =
+      bytes({0, 0x91, 60, 90, 0x60, 0x91, 60, 0, 0, 0xff, 0x2f, 0});
   const struct {
     const char* what;
     std::string file;
@@ -133,6 +135,10 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
            chunk("MTrk", kick + bytes({0, 0xc9, 5, 0, 0xf0, 1, 1, 0, 0x89, 35,
                                        64}) + kEnd + drums_name + kick_end) +
            chunk("MTrk", kick + bytes({0, 0xff, 1, 1, 'x'}) + kick)},
+      {"a note after its track's end",
+       header(1, 2, 480) + song +
+           chunk("MTrk", drums_name + notes_then_end +
+                             bytes({0x60, 0x91, 62, 90, 0x60, 0x91, 62, 0}))},
       {"six names: the console breaks the line after the fifth",
        header(1, 6, 480) + chunk("MTrk", name_a) + chunk("MTrk", name_a + kEnd) +
            chunk("MTrk", name_b + kEnd) + chunk("MTrk", name_a + kEnd) +
@@ -152,6 +158,16 @@ TEST(ReadMidiScoreTest, TheRulesOfTheTextReaderHold) {
   EXPECT_EQ(translate_in_memory("song.mid", rows[12].file, "notes").notes,
             "// MORVANE file.\n// Instrument \"Drums\" \n"
             "0.000 \t9\t35\t80\t0.500\n");
+  // Every track an instrument: the notes after the track's end are kept.
+  TranslationOptions all_tracks;
+  all_tracks.all_tracks = true;
+  const Translation after_end =
+      translate_in_memory("song.mid", rows[15].file, "notes", all_tracks);
+  EXPECT_EQ(after_end.notes,
+            "// MORVANE file.\n// Instrument \"Drums\" \n"
+            "// Instrument Track 2\n"
+            "0.000 \t1\t60\t90\t0.200\n0.400 \t1\t62\t90\t0.200\n");
+  EXPECT_EQ(after_end.err, "");
 }
 
 // A random, mostly whole MIDI file: tracks of notes (some left sounding),

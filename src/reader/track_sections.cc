@@ -20,7 +20,6 @@ void report_name(RunState& state, ReaderFields& fields) {
   state.output->write("// Instrument " + name + "\n");
   state.instruments.push_back(std::move(name));
   fields.in_section = true;
-  fields.track_named = true;
 }
 
 // Names an instrument by the line's two words ("Flute " when only one) and
@@ -33,7 +32,8 @@ void read_name_line(RunState& state, ReaderFields& fields,
   report_name(state, fields);
 }
 
-// Names a nameless track by its sequence name or "Track N"; opens its section.
+// Names a section outside every other by its track's sequence name or
+// "Track N", and opens it.
 void name_track_by_note(RunState& state, ReaderFields& fields) {
   if (fields.track_has_sequence_name) {
     fields.name = fields.sequence_name;
@@ -52,18 +52,19 @@ bool is_note_line(const LineScan& scan) {
 }
 
 // A line outside every section. With every track an instrument, MTrk starts
-// a nameless track, a sequence name is kept for it, and its first note line
-// names it; otherwise a note start here is counted as passed over.
+// a nameless track, a sequence name is kept for it, and a note line opens a
+// section named as a nameless track is, also after the track's own section
+// has closed: nothing is passed over. Otherwise a note start here is counted
+// as passed over.
 void read_outside_line(RunState& state, ReaderFields& fields,
                        const ClassifiedLine& line) {
   if (state.all_tracks) {
     if (line.form == LineForm::track_start) {
       ++fields.tracks_seen;
-      fields.track_named = false;
       fields.track_has_sequence_name = false;
       return;
     }
-    if (!fields.track_named && line.form == LineForm::sequence_name) {
+    if (line.form == LineForm::sequence_name) {
       fields.sequence_name = NameFields{};
       scan_track_name(line.text, fields.sequence_name, "SeqName");
       fields.track_has_sequence_name = true;
@@ -72,7 +73,7 @@ void read_outside_line(RunState& state, ReaderFields& fields,
   }
   // The line's own fields: outside a section none are carried.
   const LineScan& scan = line.scan;
-  if (state.all_tracks && !fields.track_named && is_note_line(scan)) {
+  if (state.all_tracks && is_note_line(scan)) {
     name_track_by_note(state, fields);
     return;
   }

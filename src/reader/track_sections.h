@@ -6,7 +6,16 @@
 // may leave out. Lines outside sections are passed over (a note start there
 // is counted), but for a track's note lines of time 0 before its name line,
 // read right after it. With every track an instrument (--all-tracks), a
-// nameless track's first note line names it, by sequence name or number.
+// note line outside every section opens one, named as a nameless track is:
+// by the track's sequence name, else "Track N" (lines before the first MTrk
+// are track 1's). So nothing is passed over, not even after a section has
+// closed:
+//
+//   MTrk
+//   0 Meta TrkName Piano     Piano, and its section
+//   0 On ch=1 n=60 v=90      Piano's event
+//   100 Meta TrkEnd          closes the section
+//   200 On ch=1 n=62 v=90    opens a section "Track 1" and is its event
 
 #ifndef MORVANE_READER_TRACK_SECTIONS_H_
 #define MORVANE_READER_TRACK_SECTIONS_H_
@@ -35,7 +44,6 @@ struct ReaderFields {
   uint64_t names_seen = 0;
   // With every track an instrument: the track the lines belong to.
   uint64_t tracks_seen = 0;      // MTrk lines so far
-  bool track_named = false;      // it has had a name line, or took one
   bool track_has_sequence_name = false;
   NameFields sequence_name;      // its 0 Meta SeqName words
   // A track with no section yet and no line of a time other than 0 waits:
