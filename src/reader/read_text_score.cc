@@ -38,7 +38,9 @@ HeaderFields read_header(RunState& state, std::string_view line) {
     fail(state, "\nBadly formed MIDI text file.\n");
   }
   HeaderFields header;
-  if (scan_header(line, header).overflow) number_out_of_range(state, 1);
+  if (scan_header(line, header).overflow) {
+    number_out_of_range(state, LinePlace{.line_number = 1});
+  }
   return header;
 }
 
@@ -53,12 +55,13 @@ void read_text_score(RunState& state) {
   start_reading(state, header.division, state.input->size_hint() / 16 + 1);
   ReaderFields fields;
   fields.sequence_names_track = header.format == 0;
-  uint64_t line_number = 1;
+  LinePlace place{.line_number = 1};
   do {
     while (!lines.empty()) {
+      ++place.line_number;
       read_line(state, fields,
                 classify_line(cut_line(lines), fields.sequence_names_track),
-                ++line_number);
+                place);
     }
   } while (next_lines(state, lines));
   finish_reading(state, fields);

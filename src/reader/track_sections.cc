@@ -86,7 +86,7 @@ void read_outside_line(RunState& state, ReaderFields& fields,
 // A line inside a section. Only note lines are events, but every line sets
 // the working fields its scan reaches, for later lines that leave them out.
 void read_section_line(RunState& state, ReaderFields& fields,
-                       const LineScan& scan, uint64_t line_number) {
+                       const LineScan& scan, const LinePlace& place) {
   EventFields& event = fields.event;
   switch (scan.assigned) {
     default: event.velocity = scan.velocity; [[fallthrough]];
@@ -95,7 +95,7 @@ void read_section_line(RunState& state, ReaderFields& fields,
     case 2: case 1: event.time_ticks = scan.time_ticks; [[fallthrough]];
     case 0: break;
   }
-  if (scan.overflow) number_out_of_range(state, line_number);
+  if (scan.overflow) number_out_of_range(state, place);
   if (scan.assigned < 2) return;  // no kind word of its own
   switch (scan.kind) {
     case LineKind::note_on:
@@ -118,11 +118,9 @@ void read_section_line(RunState& state, ReaderFields& fields,
 
 // Reads a non-name line in place; a note line naming its track is an event.
 void read_in_place(RunState& state, ReaderFields& fields,
-                   const ClassifiedLine& line, uint64_t line_number) {
+                   const ClassifiedLine& line, const LinePlace& place) {
   if (!fields.in_section) read_outside_line(state, fields, line);
-  if (fields.in_section) {
-    read_section_line(state, fields, line.scan, line_number);
-  }
+  if (fields.in_section) read_section_line(state, fields, line.scan, place);
 }
 
 // Ends a track's wait. Right after its name line, which opened a section,
@@ -134,7 +132,7 @@ void end_wait(RunState& state, ReaderFields& fields) {
   for (const HeldLine& held : fields.held) {
     if (named && !is_note_line(held.scan)) continue;
     read_in_place(state, fields, ClassifiedLine{LineForm::event, held.scan, {}},
-                  held.line_number);
+                  held.place);
   }
   fields.held.clear();
 }
@@ -144,7 +142,7 @@ void end_wait(RunState& state, ReaderFields& fields) {
 // held note line would have opened a section for it already; ends the wait
 // when the line ends the track or has another time (one out of range too).
 bool held_for_name(RunState& state, ReaderFields& fields,
-                   const ClassifiedLine& line, uint64_t line_number) {
+                   const ClassifiedLine& line, const LinePlace& place) {
   if (!fields.track_waits) return false;
   const LineScan& scan = line.scan;
   const bool other_time =
@@ -159,7 +157,7 @@ bool held_for_name(RunState& state, ReaderFields& fields,
   const bool held = is_note_line(scan) || (state.all_tracks &&
                                            !fields.held.empty() &&
                                            scan.assigned > 0);
-  if (held) fields.held.push_back(HeldLine{scan, line_number});
+  if (held) fields.held.push_back(HeldLine{scan, place});
   return held;
 }
 
@@ -178,15 +176,15 @@ void start_reading(RunState& state, int32_t division,
 }
 
 void read_line(RunState& state, ReaderFields& fields,
-               const ClassifiedLine& line, uint64_t line_number) {
+               const ClassifiedLine& line, const LinePlace& place) {
   if (line.form == LineForm::name) {
     // The note lines its track listed before it are its own.
     read_name_line(state, fields, line.text);
     end_wait(state, fields);
     return;
   }
-  if (held_for_name(state, fields, line, line_number)) return;
-  read_in_place(state, fields, line, line_number);
+  if (held_for_name(state, fields, line, place)) return;
+  read_in_place(state, fields, line, place);
   if (line.form == LineForm::track_start && !fields.in_section) {
     fields.track_waits = true;
   }
@@ -198,9 +196,16 @@ void finish_reading(RunState& state, ReaderFields& fields) {
                  std::to_string(state.table.events()) + "\n");
 }
 
-void number_out_of_range(RunState& state, uint64_t line_number) {
-  fail(state, "\nNumber out of range in line " + std::to_string(line_number) +
-                  " of the MIDI text file.\n");
+void number_out_of_range(RunState& state, const LinePlace& place) {
+  if (state.input_kind == ScoreKind::midi_file) {
+    // Its other numbers are bytes: a time is the sum of a track's deltas.
+    fail(state, "\nTime out of range in MIDI file " + state.input_name +
+                    ": track " + std::to_string(place.track) +
+                    ", the event at byte " + std::to_string(place.byte) +
+                    " comes after tick 2147483647.\n");
+  }
+  fail(state, "\nNumber out of range in line " +
+                  std::to_string(place.line_number) + " of the MIDI text file.\n");
 }
 
 void cannot_read(RunState& state) {
