@@ -15,7 +15,7 @@ namespace {
 void settle_names(RunState& state, const std::vector<std::string>& args) {
   if (args.size() == 2) {
     state.input_name = args[1];
-    say(state, "\n\t Name of score for output?\t");
+    say_always(state, "\n\t Name of score for output?\t");
     read_reply(state.keyboard, state.output_name);
   } else if (args.size() == 3) {
     state.input_name = args[1];

@@ -25,6 +25,22 @@ bool file_exists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
+// The options before the names, in any order, each taken only where no file
+// of its name exists: names are used as typed. Leaves the names in args.
+void take_options(RunState& state, std::vector<std::string>& args) {
+  while (args.size() >= 2 && !file_exists(args[1])) {
+    const std::string& word = args[1];
+    if (word == "--all-tracks" || word == "-a") {
+      state.all_tracks = true;
+    } else if (word == "--quiet" || word == "-q") {
+      state.quiet = true;
+    } else {
+      return;
+    }
+    args.erase(args.begin() + 1);
+  }
+}
+
 void translate(RunState& state, const std::vector<std::string>& args) {
   open_files(state, args);
   translate_open_files(state);
@@ -67,8 +83,8 @@ void translate_open_files(RunState& state) {
 }
 
 int run(RunState& state, std::vector<std::string> args) {
+  take_options(state, args);
   print_banner(state);
-  // An option only where it names no file: names are used as typed.
   if (args.size() == 2 && !file_exists(args[1])) {
     if (args[1] == "--help" || args[1] == "-h") {
       print_help(state);
@@ -79,11 +95,6 @@ int run(RunState& state, std::vector<std::string> args) {
       return 0;
     }
   }
-  if (args.size() >= 2 && (args[1] == "--all-tracks" || args[1] == "-a") &&
-      !file_exists(args[1])) {
-    state.all_tracks = true;
-    args.erase(args.begin() + 1);
-  }
   if (args.size() < 2) {
     print_usage(state);
     return 1;
@@ -92,9 +103,10 @@ int run(RunState& state, std::vector<std::string> args) {
 }
 
 std::string score_argument(const std::string& score) {
-  // run() takes a first argument -a or --all-tracks that names no file for
-  // the option: a missing score of that name must fail as a missing score.
-  const bool like_option = score == "-a" || score == "--all-tracks";
+  // run() takes leading arguments that are options and name no file for the
+  // options: a missing score of such a name must fail as a missing score.
+  const bool like_option = score == "-a" || score == "--all-tracks" ||
+                           score == "-q" || score == "--quiet";
   return like_option ? "./" + score : score;
 }
 
@@ -110,10 +122,10 @@ int run_guarded(RunState& state, const std::function<void()>& body) {
   } catch (const RunFailure& failure) {
     status = failure.status;
   } catch (const std::bad_alloc&) {
-    say(state, "\n Out of memory\n");
+    say_memory(state, "\n Out of memory\n");
     status = 1;
   } catch (const std::length_error&) {
-    say(state, "\n Out of memory\n");
+    say_memory(state, "\n Out of memory\n");
     status = 1;
   }
   // A failed run leaves the note list as it was before the run.

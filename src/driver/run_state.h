@@ -183,6 +183,10 @@ struct RunState {
 
   // Every track with notes is an instrument, named or not (--all-tracks).
   bool all_tracks = false;
+  // Nothing on standard output but what was asked for (--quiet): no banner,
+  // names, counts or "Writing data" line; memory messages go to standard
+  // error with the others (driver/console.h).
+  bool quiet = false;
   // Note starts the reader passed over outside every named track.
   uint64_t passed_over_notes = 0;
   // The instruments' names in the order the score names them, as the note

@@ -27,7 +27,7 @@ void GET_LMEM(RunState& state, std::size_t new_count, bool wide_record) {
   EventTable& table = state.table;
   if (!try_allocate(state, FailPoint::table_grow,
                     [&] { table.slots.resize(new_count); })) {
-    say(state, "\n GET_LMEM 1: No memory for array\n");
+    say_memory(state, "\n GET_LMEM 1: No memory for array\n");
     fail_on_out(state, "\n Insufficient memory for file input\n");
   }
   if (wide_record) {
