@@ -130,7 +130,7 @@ TEST(EndToEndOptions, HelpAndVersion) {
     const Outcome r = run_morvane(dir, option);
     EXPECT_EQ(r.status, 0) << option;
     EXPECT_EQ(r.err, "") << option;
-    EXPECT_EQ(r.out.rfind(banner() + "\nUsage: morvane [-a] [-q] ", 0), 0u)
+    EXPECT_EQ(r.out.rfind(banner() + "\nUsage: morvane [-a] [-q] [--sync] ", 0), 0u)
         << r.out;
     EXPECT_NE(r.out.find("man morvane"), std::string::npos) << option;
   }

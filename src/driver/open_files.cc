@@ -49,7 +49,7 @@ void open_files(RunState& state, const std::vector<std::string>& args) {
     fail(state, "\n Can't use " + state.output_name +
                     " for score output: it is the input score\n");
   }
-  state.output = NoteListFile::open(state.output_name);
+  state.output = NoteListFile::open(state.output_name, state.sync);
   if (state.output == nullptr) {
     fail(state, "\n Can't open " + state.output_name + " for score output\n");
   }

@@ -34,6 +34,8 @@ void take_options(RunState& state, std::vector<std::string>& args) {
       state.all_tracks = true;
     } else if (word == "--quiet" || word == "-q") {
       state.quiet = true;
+    } else if (word == "--sync") {
+      state.sync = true;
     } else {
       return;
     }
@@ -106,7 +108,8 @@ std::string score_argument(const std::string& score) {
   // run() takes leading arguments that are options and name no file for the
   // options: a missing score of such a name must fail as a missing score.
   const bool like_option = score == "-a" || score == "--all-tracks" ||
-                           score == "-q" || score == "--quiet";
+                           score == "-q" || score == "--quiet" ||
+                           score == "--sync";
   return like_option ? "./" + score : score;
 }
 

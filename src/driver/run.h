@@ -16,7 +16,7 @@ namespace morvane {
 // any failure (its message written) or when no score was named. Options come
 // before the names, in any order, each only where no file of its name
 // exists: --all-tracks or -a (every track with notes an instrument), --quiet
-// or -q (RunState::quiet).
+// or -q (RunState::quiet), --sync (RunState::sync).
 int run(RunState& state, std::vector<std::string> args);
 
 // Reads state.input with the reader of its kind. Throws RunFailure.
