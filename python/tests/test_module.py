@@ -24,22 +24,26 @@ def test_same_as_command(score, all_tracks, tmp_path, monkeypatch):
     monkeypatch.chdir(tmp_path / "module")
     # The ways in: a path as str, the bytes, and both written to a file
     # through the command's own run (the pathlib path last: its list is
-    # the one compared with the command's file).
+    # the one compared with the command's file); each with the name the
+    # score has in messages.
     calls = [
-        lambda: morvane.translate(str(score), all_tracks=all_tracks),
-        lambda: morvane.translate(score.read_bytes(), all_tracks=all_tracks),
-        lambda: morvane.write_note_list(score.read_bytes(), LIST,
-                                        all_tracks=all_tracks),
-        lambda: morvane.write_note_list(score, LIST, all_tracks=all_tracks),
+        (str(score), lambda: morvane.translate(str(score),
+                                               all_tracks=all_tracks)),
+        ("<bytes>", lambda: morvane.translate(score.read_bytes(),
+                                              all_tracks=all_tracks)),
+        ("<bytes>", lambda: morvane.write_note_list(score.read_bytes(), LIST,
+                                                    all_tracks=all_tracks)),
+        (str(score), lambda: morvane.write_note_list(score, LIST,
+                                                     all_tracks=all_tracks)),
     ]
     if status != 0:  # a score the command refuses (an SMPTE division)
-        for call in calls:
+        for name, call in calls:
             with pytest.raises(morvane.ScoreError) as caught:
                 call()
             assert caught.value.status == status
-            assert caught.value.console == console
+            assert caught.value.console == console.replace(str(score), name)
         return
-    results = [call() for call in calls]
+    results = [call() for _, call in calls]
     assert pathlib.Path(LIST).read_bytes() == note_list
     for t in results:
         assert t.note_list == note_list
