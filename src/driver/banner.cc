@@ -45,7 +45,7 @@ void print_help(RunState& state) {
       "\n"
       "Options come before the names, in any order. The note list alone into\n"
       "a pipeline:\n"
-      "  morvane -q song.mid /dev/stdout | grep -c .\n"
+      "  morvane -q song.mid /dev/stdout | head\n"
       "\n"
       "Names are used as typed; an option that names an existing file is a\n"
       "file. A failed or interrupted run leaves an earlier note list as it\n"
