@@ -51,5 +51,6 @@ def starts_like_score(first_bytes: bytes) -> bool: ...
 
 def write_note_list(source: Source,
                     destination: Union[str, os.PathLike[str], os.PathLike[bytes]],
-                    *, all_tracks: bool = False) -> Translation:
+                    *, all_tracks: bool = False,
+                    sync: bool = False) -> Translation:
     """Translates a score into the note list file destination, as the command does."""

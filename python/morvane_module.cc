@@ -181,7 +181,7 @@ PyTranslation translate(py::handle source, bool all_tracks) {
 }
 
 PyTranslation write_note_list(py::handle source, py::handle destination,
-                              bool all_tracks) {
+                              bool all_tracks, bool sync) {
   py::object score = py::none();
   ScoreSource from = score_source(source, score);
   if (!is_path(destination)) {
@@ -193,7 +193,7 @@ PyTranslation write_note_list(py::handle source, py::handle destination,
   {
     py::gil_scoped_release unlocked;
     run = morvane::python::write_score_list(std::move(from), list_name,
-                                            all_tracks);
+                                            all_tracks, sync);
   }
   if (run.status != 0) raise_failure(run, score, list);
   return translation(std::move(run));
@@ -235,12 +235,15 @@ Raises ScoreError when the score is refused (badly formed, a number out
 of range), FileNotFoundError or another OSError when the file cannot be
 opened or read, MemoryError when memory runs out.)";
 
-constexpr char kWriteDoc[] = R"(write_note_list(source, destination, *, all_tracks=False) -> Translation
+constexpr char kWriteDoc[] = R"(write_note_list(source, destination, *, all_tracks=False, sync=False) -> Translation
 
 Translates a score into the note list file destination, exactly as
 `morvane SCORE DESTINATION` does it (the command's own run, in this
 process): the same file, the same refusals (the score itself named as
 the list, a list that cannot be written). source is as for translate().
+The list replaces the file whole or not at all; with sync, as with
+`morvane --sync`, it is on the disk before the call returns, so that a
+power cut leaves the old list or the new one.
 
 The result is as translate() gives, with the console naming destination;
 its note_list is the list this call wrote, kept as it went to the file
@@ -371,5 +374,6 @@ PYBIND11_MODULE(morvane, m) {
   m.def("translate", &translate, kTranslateDoc, py::arg("source"),
         py::kw_only(), py::arg("all_tracks") = false);
   m.def("write_note_list", &write_note_list, kWriteDoc, py::arg("source"),
-        py::arg("destination"), py::kw_only(), py::arg("all_tracks") = false);
+        py::arg("destination"), py::kw_only(), py::arg("all_tracks") = false,
+        py::arg("sync") = false);
 }

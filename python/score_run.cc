@@ -101,9 +101,10 @@ ScoreRun translate_score(ScoreSource source, bool all_tracks) {
 }
 
 ScoreRun write_score_list(ScoreSource source, const std::string& destination,
-                          bool all_tracks) {
+                          bool all_tracks, bool sync) {
   TranslationRequest request = request_for(source, all_tracks);
   request.notes = destination;
+  request.sync = sync;
   std::string list;
   request.notes_copy = &list;
   ScoreRun result = run_request(std::move(request));

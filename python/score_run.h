@@ -84,7 +84,7 @@ ScoreRun translate_score(ScoreSource source, bool all_tracks);
 
 // `morvane SCORE destination`, as the command runs it.
 ScoreRun write_score_list(ScoreSource source, const std::string& destination,
-                          bool all_tracks);
+                          bool all_tracks, bool sync);
 
 // The note lines of the state a run left, in the list's order; empty when
 // the run did not get as far as ordering them. The score map must have

@@ -49,6 +49,14 @@ TEST(EndToEndAllTracks, EveryTrackWithNotesIsAnInstrument) {
        "// Instrument Track 1\n" + line_a + "0.000 \t0\t64\t90\t0.000\n", "",
        "\n Passed over 2 notes outside named tracks; --all-tracks keeps "
        "them\n"},
+      {"a note after its named track's end",
+       "MFile 1 1 480\nMTrk\n0 Meta TrkName Piano\n0 On ch=1 n=60 v=90\n"
+       "100 On ch=1 n=60 v=0\n100 Meta TrkEnd\n200 On ch=1 n=62 v=90\n"
+       "680 On ch=1 n=62 v=0\nTrkEnd\n",
+       "Piano Track 1",
+       "// Instrument Piano \n// Instrument Track 1\n"
+       "0.000 \t0\t60\t90\t0.208\n0.417 \t0\t62\t90\t1.000\n",
+       "// Instrument Piano \n0.000 \t0\t60\t90\t0.208\n", kPassedOne},
       {"nothing passed over, nothing said",
        "MFile 1 1 480\nMTrk\n0 Meta TrkName A\n" + note_a, "A ",
        "// Instrument A \n" + line_a, "// Instrument A \n" + line_a, ""},
@@ -92,6 +100,17 @@ TEST(EndToEndAllTracks, TheOptionAndTheCommandLineForms) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument A \n"
                      "0.000 \t0\t1\t1\t0.000\n");
+  // Options in any order before the names, each one only where no such file
+  // is: here --all-tracks is an option and -q the score.
+  dir.write("-q", "MFile 1 1 96\nMTrk\n0 Meta TrkName Q\n0 On ch=1 n=1 v=1\n");
+  r = run_morvane(dir, "--all-tracks -q notes.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind(banner() + "Instruments: Q \n", 0), 0u) << r.out;
+  r = run_morvane(dir, "--quiet --all-tracks score.txt notes.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.notes, "// MORVANE file.\n// Instrument Track 1\n"
+                     "0.000 \t0\t60\t90\t1.000\n");
   // Three names after the option are too many, as three are without it.
   r = run_morvane(dir, "--all-tracks score.txt notes.txt more");
   EXPECT_EQ(r.status, 1);
@@ -111,13 +130,16 @@ TEST(EndToEndOptions, HelpAndVersion) {
     const Outcome r = run_morvane(dir, option);
     EXPECT_EQ(r.status, 0) << option;
     EXPECT_EQ(r.err, "") << option;
-    EXPECT_EQ(r.out.rfind(banner() + "\nUsage: morvane [--all-tracks] ", 0), 0u)
+    EXPECT_EQ(r.out.rfind(banner() + "\nUsage: morvane [-a] [-q] [--sync] ", 0), 0u)
         << r.out;
     EXPECT_NE(r.out.find("man morvane"), std::string::npos) << option;
   }
   Outcome r = run_morvane(dir, "--version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, banner() + "morvane 0.1\n");
+  // Asked for, the version and the help show with --quiet, without the banner.
+  r = run_morvane(dir, "-q --version");
+  EXPECT_EQ(r.out, "morvane 0.1\n");
   // A file of that name is a score; with a second name nothing is an option.
   dir.write("--help", "MFile 1 1 96\nMTrk\n0 Meta TrkName A\n0 On ch=1 n=1 v=1\n");
   r = run_morvane(dir, "--help", "typed.txt\n", "typed.txt");

@@ -1,6 +1,7 @@
 // The corpus: standard MIDI files beside their MIDI text renderings. Each
 // pair must translate alike through both paths, console and note list byte
-// for byte; a few note lists were checked by hand and are kept.
+// for byte (a refused file's message speaks of the MIDI file, not of a
+// text); a few note lists were checked by hand and are kept.
 
 #include <algorithm>
 #include <filesystem>
@@ -31,7 +32,9 @@ TEST(EndToEndCorpus, MidiFileAndItsTextGiveTheSameResult) {
         translate(data_path("corpus/" + name + ".mid"), "score.mid");
     EXPECT_EQ(text.status, midi.status) << name;
     EXPECT_EQ(text.out, midi.out) << name;
-    EXPECT_EQ(text.err, midi.err) << name;
+    if (text.status == 0) {
+      EXPECT_EQ(text.err, midi.err) << name;
+    }
     // Note lists run to megabytes: say which differ, not how.
     EXPECT_TRUE(text.notes == midi.notes) << name;
     const std::string expected = data_path("expected/" + name + ".notes");
@@ -45,7 +48,9 @@ TEST(EndToEndCorpus, SmpteDivisionIsRefused) {
   const Outcome r =
       translate(data_path("corpus/smpte_division.mid"), "score.mid");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "\nBadly formed MIDI text file: division must be above 0.\n");
+  EXPECT_EQ(r.err,
+            "\nMIDI file score.mid uses SMPTE time, which Morvane does not "
+            "read: only ticks per quarter note.\n");
   EXPECT_EQ(r.notes, "");
 }
 

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <iterator>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -246,6 +248,93 @@ TEST(EndToEndOutput, WhereTheListGoes) {
       run_morvane(dir, "bad.txt notes.txt <&- >&- 2>&-", "", "notes.txt");
   EXPECT_EQ(closed.status, 1);
   EXPECT_EQ(closed.notes, kOld);
+}
+
+// The calls that put a list on the disk, as strace sees them: each a name,
+// and the file it flushes relative to dir (the temporary file's draw
+// masked), in order.
+std::string flushes_and_renames(const std::string& trace, const TempDir& dir) {
+  std::string calls;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) {
+    // After the process number, which strace pads with blanks.
+    const std::size_t name = line.find_first_not_of(' ', line.find(' '));
+    const std::size_t open = line.find('(', name);
+    calls += line.substr(name, open - name);
+    const std::size_t path = line.find('<', open);
+    if (path != std::string::npos && path < line.find(')', open)) {
+      std::string file = std::filesystem::path(line.substr(
+          path + 1, line.find('>', path) - path - 1)).lexically_relative(
+              dir.dir()).string();
+      // A temporary file's name goes on after ".morvane-" with the
+      // process id and six drawn characters.
+      const std::size_t mark = file.rfind(".morvane-");
+      const bool temporary = mark != std::string::npos && mark > 0 &&
+                             file.find('/', mark) == std::string::npos &&
+                             file.size() > mark + 9;
+      if (temporary) file.resize(mark + 9);
+      calls += "(" + file + (temporary ? "*)" : ")");
+    }
+    calls += ' ';
+  }
+  return calls;
+}
+
+// With --sync the list reaches the disk before the rename and its folder
+// after it; without it nothing is flushed. A device keeps nothing to flush,
+// the console's own file is flushed in place.
+TEST(EndToEndOutput, SyncFlushesTheListThenItsFolder) {
+  if (!unix_build()) GTEST_SKIP() << "strace";
+  if (!std::filesystem::exists("/usr/bin/strace")) GTEST_SKIP() << "no strace";
+  TempDir dir, traces;
+  dir.write("score.txt", long_score(10));
+  dir.write("large.txt", long_score(70000));  // two threads, pwrite
+  std::filesystem::create_directory(dir.path("sub"));
+  const std::string trace = traces.path("trace");
+  // The leak checker of a sanitized build refuses to run under ptrace.
+  const std::string strace =
+      "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
+      "strace -f -y -qq -o '" + trace +
+      "' -e trace=fsync,fdatasync,rename,renameat,renameat2 ";
+  const std::string synced = "fdatasync(.notes.txt.morvane-*) rename fsync(.) ";
+  const struct {
+    std::string args;
+    std::string notes;  // the list's name, read back
+    std::string calls;
+  } rows[] = {
+      {"score.txt notes.txt", "notes.txt", "rename "},
+      {"large.txt notes.txt", "notes.txt", "rename "},
+      {"--sync score.txt notes.txt", "notes.txt", synced},
+      {"-q --sync large.txt notes.txt", "notes.txt", synced},
+      {"--sync -a score.txt sub/notes.txt", "sub/notes.txt",
+       "fdatasync(sub/.notes.txt.morvane-*) rename fsync(sub) "},
+      {"--sync score.txt /dev/null", "", ""},
+      {"--sync score.txt /dev/stdout", ".morvane-run/out",
+       "fdatasync(.morvane-run/out) "},
+  };
+  for (const auto& row : rows) {
+    const Outcome r = run_morvane(dir, row.args, "", row.notes, strace);
+    EXPECT_EQ(r.status, 0) << row.args;
+    EXPECT_EQ(flushes_and_renames(read_file(trace), dir), row.calls)
+        << row.args;
+  }
+  // A folder that cannot be opened to be flushed fails the run before the
+  // name changes. Root opens any folder: the check runs as a user.
+  chmod(dir.write("sub/notes.txt", kOld).c_str(), 0666);
+  chmod(dir.dir().c_str(), 0777);
+  chmod(dir.path("sub").c_str(), 0333);
+  const Outcome r = run_morvane(
+      dir, "--sync score.txt sub/notes.txt", "", "sub/notes.txt",
+      geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups "
+                     : "");
+  chmod(dir.path("sub").c_str(), 0755);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "\n Can't write score output sub/notes.txt\n");
+  EXPECT_EQ(r.notes, kOld);
+  // No temporary file beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path("sub")),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Readers that stop reading: a note list written into a pipe that closes is
-// a failed write, and a console that closes costs nothing.
+// a failed write, and a console that closes costs nothing. With --quiet the
+// note list goes down a pipeline alone.
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -65,6 +67,54 @@ TEST(EndToEndPipes, AConsoleThatClosesLeavesTheNoteListWhole) {
   const std::string out = read_file(dir.path("piped"));
   EXPECT_TRUE(out.size() > list.size() &&
               out.compare(out.size() - list.size(), list.size(), list) == 0);
+}
+
+// With --quiet a pipe gets the note list alone, byte for byte the list a
+// file gets; the passed-over line and failures still go to standard error.
+TEST(EndToEndPipes, QuietGivesThePipeTheNoteListAlone) {
+  if (testing_windows_build()) GTEST_SKIP() << "no /dev/stdout";
+  TempDir dir;
+  // A named track, and a track without a name.
+  dir.write("score.txt",
+            "MFile 1 2 96\nMTrk\n0 Meta TrkName A\n0 On ch=1 n=60 v=90\n"
+            "96 On ch=1 n=60 v=0\n96 Meta TrkEnd\nTrkEnd\nMTrk\n"
+            "0 On ch=2 n=62 v=80\n48 On ch=2 n=62 v=0\n");
+  dir.write("bad.txt", "MTrk\n");
+  std::filesystem::copy_file(data_path("corpus/smpte_division.mid"),
+                             dir.path("song.mid"));
+  struct Row {
+    std::string args;       // into the pipe
+    std::string file_args;  // the same run into notes.txt; none if it fails
+    std::string err;
+  };
+  const std::string passed =
+      "\n Passed over 1 note outside named tracks; --all-tracks keeps them\n";
+  const Row rows[] = {
+      {"-q score.txt /dev/stdout", "score.txt notes.txt", passed},
+      {"--quiet -a score.txt /dev/stdout", "-a score.txt notes.txt", ""},
+      {"--all-tracks --quiet score.txt /dev/stdout", "-a score.txt notes.txt",
+       ""},
+      // Any pipe: here descriptor 3, with standard output elsewhere.
+      {"-q score.txt /dev/fd/3 3>&1 >/dev/null", "score.txt notes.txt", passed},
+      {"-q bad.txt /dev/stdout", "", "\nBadly formed MIDI text file.\n"},
+      {"-q song.mid /dev/stdout", "",
+       "\nMIDI file song.mid uses SMPTE time, which Morvane does not read: "
+       "only ticks per quarter note.\n"},
+  };
+  for (const Row& row : rows) {
+    const Outcome r = run_into(dir, row.args, "tee piped");
+    const std::string piped = read_file(dir.path("piped"));
+    EXPECT_EQ(r.err, row.err) << row.args;
+    if (row.file_args.empty()) {
+      EXPECT_EQ(r.status, 1) << row.args;
+      EXPECT_EQ(piped, "") << row.args;
+      continue;
+    }
+    EXPECT_EQ(r.status, 0) << row.args;
+    const Outcome file = run_morvane(dir, row.file_args);
+    ASSERT_EQ(file.status, 0) << row.file_args;
+    EXPECT_EQ(piped, file.notes) << row.args;
+  }
 }
 
 }  // namespace

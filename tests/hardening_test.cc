@@ -146,28 +146,5 @@ TEST(HardeningTest, DamagedMidiFileLeavesTheNoteListEmpty) {
   EXPECT_EQ(t.out, testing::banner());
 }
 
-TEST(HardeningTest, MidiTimesBeyond32BitsAreOutOfRange) {
-  auto chunk = [](const std::string& type, const std::string& body) {
-    std::string out = type;
-    for (int shift : {24, 16, 8, 0}) {
-      out += static_cast<char>(body.size() >> shift & 0xff);
-    }
-    return out + body;
-  };
-  std::string track = std::string("\0\xff\x03\x01" "A", 5);
-  for (int k = 0; k < 9; ++k) {
-    // The longest delta there is: 0x0fffffff ticks.
-    track += std::string("\xff\xff\xff\x7f", 4) +
-             (k == 0 ? std::string("\x90\x3c\x40", 3) : std::string("\x3c\x40", 2));
-  }
-  const std::string file =
-      chunk("MThd", std::string("\0\1\0\2\0\x60", 6)) + chunk("MTrk", "") +
-      chunk("MTrk", track);
-  const Translation t = translate(file);
-  EXPECT_EQ(t.status, 1);
-  // MFile, MTrk, TrkEnd, MTrk, the name, then the ninth note is line 14.
-  EXPECT_EQ(t.err, "\nNumber out of range in line 14 of the MIDI text file.\n");
-}
-
 }  // namespace
 }  // namespace morvane

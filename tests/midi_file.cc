@@ -113,9 +113,11 @@ void append_meta_event(std::string& text, unsigned type, std::string_view data,
 
 class TextRenderer : public MidiEvents {
  public:
-  explicit TextRenderer(std::string& text) : text_(text) {}
+  TextRenderer(std::string& text, std::vector<LinePlace>* places)
+      : text_(text), places_(places) {}
 
   void header(unsigned format, unsigned tracks, unsigned division) override {
+    place_line();
     text_ += "MFile ";
     append_int(text_, format);
     text_.push_back(' ');
@@ -134,10 +136,15 @@ class TextRenderer : public MidiEvents {
 
   void track_begin(bool first) override {
     first_track_ = first;
+    ++track_;
+    place_line();
     text_ += "MTrk\n";
   }
 
-  void track_end() override { text_ += "TrkEnd\n"; }
+  void track_end() override {
+    place_line();
+    text_ += "TrkEnd\n";
+  }
 
   void channel(uint64_t time, unsigned status, unsigned first,
                unsigned second) override {
@@ -193,19 +200,27 @@ class TextRenderer : public MidiEvents {
 
  private:
   void start_line(uint64_t time) {
+    place_line();
     append_int(text_, static_cast<int64_t>(time));
     text_.push_back(' ');
   }
 
+  void place_line() {
+    if (places_ == nullptr) return;
+    places_->push_back(LinePlace{places_->size() + 1, track_, event_byte});
+  }
+
   std::string& text_;
+  std::vector<LinePlace>* places_;
+  uint64_t track_ = 0;
   bool first_track_ = false;
 };
 
 }  // namespace
 
 bool render_midi_text(std::string_view bytes, std::string& text,
-                      MidiFileError& error) {
-  TextRenderer renderer(text);
+                      MidiFileError& error, std::vector<LinePlace>* places) {
+  TextRenderer renderer(text, places);
   const std::optional<MidiFileError> damage = decode_midi_file(bytes, renderer);
   if (damage) error = *damage;
   return !damage;

@@ -23,16 +23,21 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reader/midi/midi_decoder.h"
+#include "reader/track_sections.h"
 
 namespace morvane {
 
 // Appends the rendering of the standard MIDI file in bytes to text. Returns
 // false, with error set, when the file is damaged; text is then incomplete.
-// Linear in the size of the file; never reads outside bytes.
+// Linear in the size of the file; never reads outside bytes. places, when
+// given, gets the place of every line rendered: its number, its track and
+// the byte where its event begins.
 bool render_midi_text(std::string_view bytes, std::string& text,
-                      MidiFileError& error);
+                      MidiFileError& error,
+                      std::vector<LinePlace>* places = nullptr);
 
 }  // namespace morvane
 

@@ -100,6 +100,13 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
       "0 Meta TrkName \"Drums\"\n240 On ch=10 n=35 v=0\n240 Meta TrkEnd\n"
       "TrkEnd\n";
   const std::string drums_late = song + "120 On ch=10 n=38 v=70\n" + drums;
+  // Note lines after the track's end, in a track without a name and in one
+  // with a name.
+  const std::string after_end =
+      "MTrk\n0 On ch=1 n=60 v=90\n100 Meta TrkEnd\n200 On ch=1 n=62 v=90\n"
+      "300 On ch=1 n=62 v=0\nTrkEnd\n";
+  const std::string piano_after_end =
+      "MTrk\n0 Meta TrkName Piano\n" + after_end.substr(5);
   const Row rows[] = {
       {"lines outside a named track are passed over",
        "MTrk\n0 On ch=1 n=60 v=90\n0 Meta TrkEnd\n", {}},
@@ -170,6 +177,19 @@ TEST(ReadScoreTest, TrackSectionsAndCarriedFields) {
       {"... so does the score's, with every track an instrument",
        "MTrk\n0 Meta SeqName S\n0 On ch=1 n=1 v=1\n0 Meta SeqName T\n",
        {{0, 1, 1, 1}}, "// Instrument S \n", 0, true},
+      {"a note after its track's end is passed over", piano_after_end,
+       {{0, 1, 60, 90}}, "// Instrument Piano \n", 1},
+      {"... with every track an instrument it opens a section named as a "
+       "nameless track is",
+       piano_after_end, {{0, 1, 60, 90}, {200, 1, 62, 90}, {300, 1, 62, 0}},
+       "// Instrument Piano \n// Instrument Track 1\n", 0, true},
+      {"... also in a track that had no name", after_end,
+       {{0, 1, 60, 90}, {200, 1, 62, 90}, {300, 1, 62, 0}},
+       "// Instrument Track 1\n// Instrument Track 1\n", 0, true},
+      {"... by its sequence name where it has one",
+       "MTrk\n0 Meta SeqName \"Song\"\n" + piano_after_end.substr(5),
+       {{0, 1, 60, 90}, {200, 1, 62, 90}, {300, 1, 62, 0}},
+       "// Instrument Piano \n// Instrument \"Song\" \n", 0, true},
   };
   for (const Row& row : rows) {
     const ReadResult r =

@@ -34,24 +34,29 @@ TEST(RunTest, WholeTranslationOfTheWorkedExample) {
 }
 
 // Each allocation the run makes on purpose can fail; each failure says so
-// on standard output and ends the run with status 1, leaving an earlier
-// note list as it was and nothing beside it.
+// on standard output (with --quiet on standard error, alone) and ends the
+// run with status 1, leaving an earlier note list as it was and nothing
+// beside it.
 TEST(RunTest, AllocationFailures) {
   struct Row {
     FailPoint point;
-    std::string tail;  // the end of standard output
+    std::string tail;     // the end of standard output
+    std::string message;  // the memory messages in it
   };
   const std::string read =
       "Instruments: Flute \nNumber of lines in array 2\n";
+  const std::string lmem1 = "\n GET_LMEM 1: No memory for array\n"
+                            "\n Insufficient memory for file input\n";
+  const std::string lmem2 = "\n GET_LMEM 2: No memory for array\n";
   const Row rows[] = {
-      {FailPoint::table_create, "\n FILE INPUT: No memory for array\n"},
-      {FailPoint::table_grow,
-       "Instruments: Flute \n GET_LMEM 1: No memory for array\n"
-       "\n Insufficient memory for file input\n"},
-      {FailPoint::order_array, read + "\nNo memory for array1."},
-      {FailPoint::duration_array, read + "\nNo memory for array2."},
-      {FailPoint::wide_record,
-       "Instruments: Flute \n GET_LMEM 2: No memory for array\n"},
+      {FailPoint::table_create, "\n FILE INPUT: No memory for array\n",
+       "\n FILE INPUT: No memory for array\n"},
+      {FailPoint::table_grow, "Instruments: Flute " + lmem1, lmem1},
+      {FailPoint::order_array, read + "\nNo memory for array1.",
+       "\nNo memory for array1."},
+      {FailPoint::duration_array, read + "\nNo memory for array2.",
+       "\nNo memory for array2."},
+      {FailPoint::wide_record, "Instruments: Flute " + lmem2, lmem2},
   };
   // The second event's velocity does not fit a byte, so it needs a wide
   // record of its own.
@@ -67,6 +72,11 @@ TEST(RunTest, AllocationFailures) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(read_file(notes), "an earlier list\n") << row.tail;
     EXPECT_EQ(dir.names(), "notes.txt score.txt ") << row.tail;
+    const testing::RunOutput quiet = run_in_process(
+        {"-q", dir.path("score.txt"), notes}, "", row.point);
+    EXPECT_EQ(quiet.status, 1) << row.tail;
+    EXPECT_EQ(quiet.out, "") << row.tail;
+    EXPECT_EQ(quiet.err, row.message);
   }
 }
 

@@ -12,8 +12,10 @@
 namespace morvane::testing {
 
 // What translate_in_memory gives for the bytes of file, when a MIDI file
-// (its first bytes "MThd") is rendered whole as MIDI text and that is read;
-// a damaged one is refused, as an empty text is, with its message.
+// (its first bytes "MThd") is rendered whole as MIDI text and that is read,
+// a failure told in the file's terms (its name, track and byte, not a line
+// of the text); a damaged one is refused, as an empty text is, with its
+// message.
 Translation translate_through_midi_text(const std::string& score_name,
                                         const std::string& file,
                                         const std::string& notes_name,

@@ -5,6 +5,8 @@ import errno
 import os
 import pathlib
 import resource
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -26,22 +28,26 @@ def test_same_as_command(score, all_tracks, tmp_path, monkeypatch):
     monkeypatch.chdir(tmp_path / "module")
     # The ways in: a path as str, the bytes, and both written to a file
     # through the command's own run (the pathlib path last: its list is
-    # the one compared with the command's file).
+    # the one compared with the command's file); each with the name the
+    # score has in messages.
     calls = [
-        lambda: morvane.translate(str(score), all_tracks=all_tracks),
-        lambda: morvane.translate(score.read_bytes(), all_tracks=all_tracks),
-        lambda: morvane.write_note_list(score.read_bytes(), LIST,
-                                        all_tracks=all_tracks),
-        lambda: morvane.write_note_list(score, LIST, all_tracks=all_tracks),
+        (str(score), lambda: morvane.translate(str(score),
+                                               all_tracks=all_tracks)),
+        ("<bytes>", lambda: morvane.translate(score.read_bytes(),
+                                              all_tracks=all_tracks)),
+        ("<bytes>", lambda: morvane.write_note_list(score.read_bytes(), LIST,
+                                                    all_tracks=all_tracks)),
+        (str(score), lambda: morvane.write_note_list(score, LIST,
+                                                     all_tracks=all_tracks)),
     ]
     if status != 0:  # a score the command refuses (an SMPTE division)
-        for call in calls:
+        for name, call in calls:
             with pytest.raises(morvane.ScoreError) as caught:
                 call()
             assert caught.value.status == status
-            assert caught.value.console == console
+            assert caught.value.console == console.replace(str(score), name)
         return
-    results = [call() for call in calls]
+    results = [call() for _, call in calls]
     assert pathlib.Path(LIST).read_bytes() == note_list
     for t in results:
         assert t.note_list == note_list
@@ -176,6 +182,28 @@ def test_system_reasons(tmp_path):
             call()
         assert (caught.value.errno, caught.value.filename) == (
             number, os.fspath(name)), caught.value
+
+
+@pytest.mark.parametrize("sync,calls", [
+    (False, ["rename"]),
+    (True, ["fdatasync", "rename", "fsync"]),
+])
+def test_sync_flushes_before_and_after_the_rename(sync, calls, tmp_path):
+    """sync=True: the list reaches the disk before the rename, and its folder
+    after it, as `morvane --sync` does; without it nothing is flushed."""
+    trace = tmp_path / "trace"
+    program = ("import morvane, sys; morvane.write_note_list(sys.argv[1], "
+               "sys.argv[2], sync=%r)" % sync)
+    subprocess.run(["strace", "-f", "-qq", "-o", str(trace), "-e",
+                    "trace=fsync,fdatasync,rename,renameat,renameat2",
+                    sys.executable, "-c", program, str(CORPUS / "chords.mid"),
+                    str(tmp_path / "x.notes")], check=True)
+    made = [line.split()[1].split("(")[0] for line in
+            trace.read_text().splitlines() if "exited" not in line]
+    assert [c.replace("renameat2", "rename").replace("renameat", "rename")
+            for c in made] == calls
+    assert (tmp_path / "x.notes").read_bytes() == morvane.translate(
+        CORPUS / "chords.mid").note_list
 
 
 def in_child(body):

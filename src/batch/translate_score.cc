@@ -40,8 +40,8 @@ ScoreResult run_morvane(const ScoreJob& job, const BatchOptions& options) {
   std::ostringstream out, err;
   std::istringstream keyboard;
   RunState state(out, err, keyboard);
-  state.sync = options.sync;
   TranslationRequest request;
+  request.sync = options.sync;
   request.score = job.score;
   request.notes = job.output;
   request.all_tracks = options.all_tracks;

@@ -33,8 +33,8 @@ bool try_allocate(const RunState& state, FailPoint site, Allocate allocate) {
   }
 }
 
-// Runs allocate(), or, when it cannot get its memory, writes message to
-// standard output and ends the run with status 1.
+// Runs allocate(), or, when it cannot get its memory, writes message (as
+// say_memory does) and ends the run with status 1.
 template <typename Allocate>
 void allocate_or_fail(RunState& state, FailPoint site, std::string_view message,
                       Allocate allocate) {

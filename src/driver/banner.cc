@@ -24,10 +24,10 @@ void print_usage(RunState& state) {
 }
 
 void print_help(RunState& state) {
-  say(state,
-      "\nUsage: morvane [--all-tracks] score.txt notes.txt\n"
-      "       morvane [--all-tracks] score.txt    (asks for the note list's "
-      "name)\n"
+  say_always(state,
+      "\nUsage: morvane [-a] [-q] [--sync] score.txt notes.txt\n"
+      "       morvane [-a] [-q] [--sync] score.txt    (asks for the note "
+      "list's name)\n"
       "\n"
       "Translates a score, a MIDI text file or a standard MIDI file, into a\n"
       "Corvanthelumbra note list: a line per note of every named track, in\n"
@@ -35,16 +35,29 @@ void print_help(RunState& state) {
       "velocity.\n"
       "\n"
       "  -a, --all-tracks  every track with notes is an instrument\n"
+      "  -q, --quiet       nothing on standard output but what is asked for;\n"
+      "                    failures still on standard error\n"
+      "      --sync        the note list on the disk before the run ends, so\n"
+      "                    that after a power cut its name holds the old list\n"
+      "                    or the new one, whole\n"
       "  -h, --help        show this help\n"
       "      --version     show the version\n"
       "\n"
+      "Options come before the names, in any order. The note list alone into\n"
+      "a pipeline:\n"
+      "  morvane -q song.mid /dev/stdout | head\n"
+      "\n"
       "Names are used as typed; an option that names an existing file is a\n"
       "file. A failed or interrupted run leaves an earlier note list as it\n"
-      "was. The manual: man morvane\n");
+      "was; a killed one leaves it or the new one, whole. Without --sync, a\n"
+      "power cut soon after a run can leave the name holding an empty or cut\n"
+      "list (a first list, XFS, ext4 mounted noauto_da_alloc; not a list\n"
+      "that replaced a file on ext4 mounted as by default). The manual:\n"
+      "man morvane\n");
 }
 
 void print_version(RunState& state) {
-  say(state, std::string("morvane ") + MORVANE_VERSION + "\n");
+  say_always(state, std::string("morvane ") + MORVANE_VERSION + "\n");
 }
 
 }  // namespace morvane

@@ -7,8 +7,20 @@
 namespace morvane {
 
 void say(RunState& state, std::string_view text) {
+  if (!state.quiet) say_always(state, text);
+}
+
+void say_always(RunState& state, std::string_view text) {
   state.out << text;
   state.out.flush();
+}
+
+void say_memory(RunState& state, std::string_view text) {
+  if (state.quiet) {
+    complain(state, text);
+  } else {
+    say_always(state, text);
+  }
 }
 
 void complain(RunState& state, std::string_view text) {
@@ -24,7 +36,7 @@ void fail(RunState& state, FailureKind kind, std::string_view text,
 }
 
 void fail_on_out(RunState& state, std::string_view text) {
-  say(state, text);
+  say_memory(state, text);
   throw RunFailure{1, FailureKind::out_of_memory, 0, {}, std::string(text)};
 }
 

@@ -1,6 +1,8 @@
 // Console messages of a run. Standard output is flushed before anything
 // reaches standard error, so on a terminal the two streams interleave in the
-// order the program writes them.
+// order the program writes them. With --quiet (RunState::quiet) standard
+// output carries only what the user asked for (the prompt, the help, a note
+// list named /dev/stdout), and every message goes to standard error.
 
 #ifndef MORVANE_DRIVER_CONSOLE_H_
 #define MORVANE_DRIVER_CONSOLE_H_
@@ -11,8 +13,16 @@
 
 namespace morvane {
 
-// Writes text to standard output and flushes it.
+// Writes text to standard output and flushes it; nothing with --quiet. For
+// the banner and what a run tells as it goes.
 void say(RunState& state, std::string_view text);
+
+// Writes text to standard output and flushes it, also with --quiet.
+void say_always(RunState& state, std::string_view text);
+
+// Writes a message about memory to standard output, or with --quiet to
+// standard error (flushing standard output first, as complain does).
+void say_memory(RunState& state, std::string_view text);
 
 // Flushes standard output, then writes text to standard error.
 void complain(RunState& state, std::string_view text);
@@ -23,8 +33,8 @@ void complain(RunState& state, std::string_view text);
 [[noreturn]] void fail(RunState& state, FailureKind kind, std::string_view text,
                        std::string name = {}, int error_number = 0);
 
-// Writes text to standard output, where memory messages go, and ends the run
-// with status 1: the run is out of memory.
+// Writes a message about memory (say_memory) and ends the run with status 1:
+// the run is out of memory.
 [[noreturn]] void fail_on_out(RunState& state, std::string_view text);
 
 }  // namespace morvane

@@ -18,7 +18,7 @@ void settle_names(RunState& state, const TranslationRequest& request) {
   if (request.notes.has_value()) {
     state.output_name = *request.notes;
   } else {
-    say(state, "\n\t Name of score for output?\t");
+    say_always(state, "\n\t Name of score for output?\t");
     read_reply(state.keyboard, state.output_name);
   }
 }
@@ -36,7 +36,7 @@ std::unique_ptr<NoteListFile> open_note_list(const TranslationRequest& request,
   if (request.notes_in_memory != nullptr) {
     return NoteListFile::in_memory(request.notes_in_memory);
   }
-  std::unique_ptr<OutputFile> file = open_output_file(name);
+  std::unique_ptr<OutputFile> file = open_output_file(name, request.sync);
   if (file == nullptr) return nullptr;
   if (request.notes_copy != nullptr) {
     file = copying_output_file(std::move(file), request.notes_copy);

@@ -14,11 +14,32 @@ bool file_exists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
+// The options before the names, in any order, each taken only where no file
+// of its name exists: names are used as typed. Leaves the names in args.
+void take_options(TranslationRequest& request,
+                  std::vector<std::string>& args) {
+  while (args.size() >= 2 && !file_exists(args[1])) {
+    const std::string& word = args[1];
+    if (word == "--all-tracks" || word == "-a") {
+      request.all_tracks = true;
+    } else if (word == "--quiet" || word == "-q") {
+      request.quiet = true;
+    } else if (word == "--sync") {
+      request.sync = true;
+    } else {
+      return;
+    }
+    args.erase(args.begin() + 1);
+  }
+}
+
 }  // namespace
 
 int run(RunState& state, std::vector<std::string> args) {
+  TranslationRequest request;
+  take_options(request, args);
+  state.quiet = request.quiet;  // the banner too
   print_banner(state);
-  // An option only where it names no file: names are used as typed.
   if (args.size() == 2 && !file_exists(args[1])) {
     if (args[1] == "--help" || args[1] == "-h") {
       print_help(state);
@@ -28,12 +49,6 @@ int run(RunState& state, std::vector<std::string> args) {
       print_version(state);
       return 0;
     }
-  }
-  TranslationRequest request;
-  if (args.size() >= 2 && (args[1] == "--all-tracks" || args[1] == "-a") &&
-      !file_exists(args[1])) {
-    request.all_tracks = true;
-    args.erase(args.begin() + 1);
   }
   if (args.size() < 2) {
     print_usage(state);

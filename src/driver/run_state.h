@@ -240,8 +240,14 @@ struct RunState {
 
   // Every track with notes is an instrument, named or not (--all-tracks).
   bool all_tracks = false;
-  // The note list reaches the disk before it replaces the old one.
+  // The note list is on the disk, and its name in its folder, before the
+  // run ends (--sync): a power cut then leaves the old list or the new one
+  // (writer/output_file.h says what is left without it).
   bool sync = false;
+  // Nothing on standard output but what was asked for (--quiet): no banner,
+  // names, counts or "Writing data" line; memory messages go to standard
+  // error with the others (driver/console.h).
+  bool quiet = false;
   // Note starts the reader passed over outside every named track.
   uint64_t passed_over_notes = 0;
   // The instruments' names in the order the score names them, as the note

@@ -58,7 +58,7 @@ void translate_open_files(RunState& state) {
 
 RunFailure out_of_memory(RunState& state) {
   constexpr char kMessage[] = "\n Out of memory\n";
-  say(state, kMessage);
+  say_memory(state, kMessage);
   return RunFailure{1, FailureKind::out_of_memory, 0, {}, kMessage};
 }
 
@@ -95,6 +95,8 @@ std::string bare_message(const RunResult& result) {
 
 RunResult translate(RunState& state, TranslationRequest request) {
   state.all_tracks = request.all_tracks;
+  state.quiet = request.quiet;
+  state.sync = request.sync;
   state.score_map.noted = request.note_score_map;
   RunFailure ended = run_guarded(state, [&] {
     open_files(state, request);

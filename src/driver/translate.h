@@ -41,6 +41,10 @@ struct TranslationRequest {
   std::string* notes_copy = nullptr;
   // Every track with notes is an instrument, named or not.
   bool all_tracks = false;
+  // Nothing on standard output but what was asked for (RunState::quiet).
+  bool quiet = false;
+  // The note list reaches the disk before the run ends (RunState::sync).
+  bool sync = false;
   // The readers note where each track begins, its first name and the Tempo
   // events (RunState::score_map), for callers that give times in seconds.
   bool note_score_map = false;

@@ -40,7 +40,9 @@ HeaderFields read_header(RunState& state, std::string_view line) {
     fail(state, FailureKind::badly_formed, "\nBadly formed MIDI text file.\n");
   }
   HeaderFields header;
-  if (scan_header(line, header).overflow) number_out_of_range(state, 1);
+  if (scan_header(line, header).overflow) {
+    number_out_of_range(state, LinePlace{.line_number = 1});
+  }
   return header;
 }
 
@@ -58,12 +60,13 @@ void read_text_score(RunState& state) {
   ReaderFields fields;
   fields.sequence_names_track = header.format == 0;
   state.score_map.format = header.format;
-  uint64_t line_number = 1;
+  LinePlace place{.line_number = 1};
   do {
     while (!lines.empty()) {
+      ++place.line_number;
       const ClassifiedLine line =
           classify_line(cut_line(lines), fields.sequence_names_track);
-      read_line(state, fields, line, ++line_number);
+      read_line(state, fields, line, place);
       if (line.form != LineForm::event) note_text_line(state, line);
     }
   } while (next_lines(state, lines));

@@ -21,7 +21,6 @@ void report_name(RunState& state, ReaderFields& fields) {
   state.output->write("// Instrument " + name + "\n");
   state.instruments.push_back(std::move(name));
   fields.in_section = true;
-  fields.track_named = true;
 }
 
 // Names an instrument by the line's two words ("Flute " when only one) and
@@ -34,7 +33,8 @@ void read_name_line(RunState& state, ReaderFields& fields,
   report_name(state, fields);
 }
 
-// Names a nameless track by its sequence name or "Track N"; opens its section.
+// Names a section outside every other by its track's sequence name or
+// "Track N", and opens it.
 void name_track_by_note(RunState& state, ReaderFields& fields) {
   if (fields.track_has_sequence_name) {
     fields.name = fields.sequence_name;
@@ -53,18 +53,19 @@ bool is_note_line(const LineScan& scan) {
 }
 
 // A line outside every section. With every track an instrument, MTrk starts
-// a nameless track, a sequence name is kept for it, and its first note line
-// names it; otherwise a note start here is counted as passed over.
+// a nameless track, a sequence name is kept for it, and a note line opens a
+// section named as a nameless track is, also after the track's own section
+// has closed: nothing is passed over. Otherwise a note start here is counted
+// as passed over.
 void read_outside_line(RunState& state, ReaderFields& fields,
                        const ClassifiedLine& line) {
   if (state.all_tracks) {
     if (line.form == LineForm::track_start) {
       ++fields.tracks_seen;
-      fields.track_named = false;
       fields.track_has_sequence_name = false;
       return;
     }
-    if (!fields.track_named && line.form == LineForm::sequence_name) {
+    if (line.form == LineForm::sequence_name) {
       fields.sequence_name = NameFields{};
       scan_track_name(line.text, fields.sequence_name, "SeqName");
       fields.track_has_sequence_name = true;
@@ -73,7 +74,7 @@ void read_outside_line(RunState& state, ReaderFields& fields,
   }
   // The line's own fields: outside a section none are carried.
   const LineScan& scan = line.scan;
-  if (state.all_tracks && !fields.track_named && is_note_line(scan)) {
+  if (state.all_tracks && is_note_line(scan)) {
     name_track_by_note(state, fields);
     return;
   }
@@ -86,7 +87,7 @@ void read_outside_line(RunState& state, ReaderFields& fields,
 // A line inside a section. Only note lines are events, but every line sets
 // the working fields its scan reaches, for later lines that leave them out.
 void read_section_line(RunState& state, ReaderFields& fields,
-                       const LineScan& scan, uint64_t line_number) {
+                       const LineScan& scan, const LinePlace& place) {
   EventFields& event = fields.event;
   switch (scan.assigned) {
     default: event.velocity = scan.velocity; [[fallthrough]];
@@ -95,7 +96,7 @@ void read_section_line(RunState& state, ReaderFields& fields,
     case 2: case 1: event.time_ticks = scan.time_ticks; [[fallthrough]];
     case 0: break;
   }
-  if (scan.overflow) number_out_of_range(state, line_number);
+  if (scan.overflow) number_out_of_range(state, place);
   if (scan.assigned < 2) return;  // no kind word of its own
   switch (scan.kind) {
     case LineKind::note_on:
@@ -118,11 +119,9 @@ void read_section_line(RunState& state, ReaderFields& fields,
 
 // Reads a non-name line in place; a note line naming its track is an event.
 void read_in_place(RunState& state, ReaderFields& fields,
-                   const ClassifiedLine& line, uint64_t line_number) {
+                   const ClassifiedLine& line, const LinePlace& place) {
   if (!fields.in_section) read_outside_line(state, fields, line);
-  if (fields.in_section) {
-    read_section_line(state, fields, line.scan, line_number);
-  }
+  if (fields.in_section) read_section_line(state, fields, line.scan, place);
 }
 
 // Ends a track's wait. Right after its name line, which opened a section,
@@ -134,7 +133,7 @@ void end_wait(RunState& state, ReaderFields& fields) {
   for (const HeldLine& held : fields.held) {
     if (named && !is_note_line(held.scan)) continue;
     read_in_place(state, fields, ClassifiedLine{LineForm::event, held.scan, {}},
-                  held.line_number);
+                  held.place);
   }
   fields.held.clear();
 }
@@ -144,7 +143,7 @@ void end_wait(RunState& state, ReaderFields& fields) {
 // held note line would have opened a section for it already; ends the wait
 // when the line ends the track or has another time (one out of range too).
 bool held_for_name(RunState& state, ReaderFields& fields,
-                   const ClassifiedLine& line, uint64_t line_number) {
+                   const ClassifiedLine& line, const LinePlace& place) {
   if (!fields.track_waits) return false;
   const LineScan& scan = line.scan;
   const bool other_time =
@@ -159,7 +158,7 @@ bool held_for_name(RunState& state, ReaderFields& fields,
   const bool held = is_note_line(scan) || (state.all_tracks &&
                                            !fields.held.empty() &&
                                            scan.assigned > 0);
-  if (held) fields.held.push_back(HeldLine{scan, line_number});
+  if (held) fields.held.push_back(HeldLine{scan, place});
   return held;
 }
 
@@ -179,15 +178,15 @@ void start_reading(RunState& state, int32_t division,
 }
 
 void read_line(RunState& state, ReaderFields& fields,
-               const ClassifiedLine& line, uint64_t line_number) {
+               const ClassifiedLine& line, const LinePlace& place) {
   if (line.form == LineForm::name) {
     // The note lines its track listed before it are its own.
     read_name_line(state, fields, line.text);
     end_wait(state, fields);
     return;
   }
-  if (held_for_name(state, fields, line, line_number)) return;
-  read_in_place(state, fields, line, line_number);
+  if (held_for_name(state, fields, line, place)) return;
+  read_in_place(state, fields, line, place);
   if (line.form == LineForm::track_start && !fields.in_section) {
     fields.track_waits = true;
   }
@@ -199,9 +198,17 @@ void finish_reading(RunState& state, ReaderFields& fields) {
                  std::to_string(state.table.events()) + "\n");
 }
 
-void number_out_of_range(RunState& state, uint64_t line_number) {
-  fail(state, FailureKind::out_of_range, "\nNumber out of range in line " + std::to_string(line_number) +
-                  " of the MIDI text file.\n");
+void number_out_of_range(RunState& state, const LinePlace& place) {
+  if (state.input_kind == ScoreKind::midi_file) {
+    // Its other numbers are bytes: a time is the sum of a track's deltas.
+    fail(state, FailureKind::out_of_range,
+         "\nTime out of range in MIDI file " + state.input_name +
+             ": track " + std::to_string(place.track) + ", the event at byte " +
+             std::to_string(place.byte) + " comes after tick 2147483647.\n");
+  }
+  fail(state, FailureKind::out_of_range,
+       "\nNumber out of range in line " + std::to_string(place.line_number) +
+           " of the MIDI text file.\n");
 }
 
 void cannot_read(RunState& state) {

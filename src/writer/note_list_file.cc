@@ -6,8 +6,9 @@
 
 namespace morvane {
 
-std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name) {
-  std::unique_ptr<OutputFile> file = open_output_file(name);
+std::unique_ptr<NoteListFile> NoteListFile::open(const std::string& name,
+                                                 bool sync) {
+  std::unique_ptr<OutputFile> file = open_output_file(name, sync);
   if (file == nullptr) return nullptr;
   return std::make_unique<NoteListFile>(std::move(file));
 }

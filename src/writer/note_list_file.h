@@ -18,8 +18,10 @@ namespace morvane {
 
 class NoteListFile {
  public:
-  // Opens the note list name (open_output_file); null if it cannot be written.
-  static std::unique_ptr<NoteListFile> open(const std::string& name);
+  // Opens the note list name (open_output_file, synced as sync says); null
+  // if it cannot be written.
+  static std::unique_ptr<NoteListFile> open(const std::string& name,
+                                            bool sync = false);
   // A note list kept in memory, appended to sink (see memory_output_file).
   static std::unique_ptr<NoteListFile> in_memory(std::string* sink);
   explicit NoteListFile(std::unique_ptr<OutputFile> file);

@@ -7,6 +7,21 @@
 // those are written in order as a stream (the last through the console's own
 // open file, so the two never overwrite each other), as is a file in a
 // folder that refuses a temporary file. One writer owns an OutputFile.
+//
+// What a renamed-over name holds after a crash: a crash of the program
+// (SIGKILL, say) at any moment leaves the old list or the new one, whole,
+// and perhaps the temporary file, for the rename is the one step that
+// changes the name. A crash of the system (a power cut) can lose what was
+// not yet on the disk, and the rename may get there before the list's data.
+// Ext4 mounted as by default writes out a file renamed over an existing one
+// before the rename; a list that replaces nothing, ext4 mounted
+// noauto_da_alloc, XFS and others may leave the name holding an empty or
+// cut list. With sync, commit() puts the list on the disk before the rename
+// and the folder after it (fdatasync, fsync; on Windows FlushFileBuffers
+// and MOVEFILE_WRITE_THROUGH), so that the name holds the old list or the
+// new one, whole, wherever fsync keeps its promise; a stream into a regular
+// file is flushed too. A stream written in place is cut by a crash either
+// way.
 
 #ifndef MORVANE_WRITER_OUTPUT_FILE_H_
 #define MORVANE_WRITER_OUTPUT_FILE_H_
@@ -54,10 +69,11 @@ class OutputFile {
   int error_number_ = 0;
 };
 
-// Opens the note list name as described above; null, with nothing created
-// and errno set, when it cannot be written (a folder, a file we may not
-// write, no folder).
-std::unique_ptr<OutputFile> open_output_file(const std::string& name);
+// Opens the note list name as described above, synced at commit() as sync
+// says; null, with nothing created and errno set, when it cannot be written
+// (a folder, a file we may not write, no folder).
+std::unique_ptr<OutputFile> open_output_file(const std::string& name,
+                                             bool sync = false);
 
 // The process that made name, a file's name without its folder, when it is
 // a temporary file open_output_file makes on POSIX systems

@@ -30,6 +30,27 @@ bool write_all(int fd, std::string_view data) {
   return true;
 }
 
+// Puts fd's data on the disk, with what reading it back needs (its size).
+bool flush_to_disk(int fd) {
+  int result;
+  do {
+#if defined(__linux__)
+    result = ::fdatasync(fd);
+#else
+    result = ::fsync(fd);
+#endif
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+// The folder that holds path, opened to be flushed after a rename in it, or
+// -1.
+int open_folder(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return ::open(folder.empty() ? "." : folder.c_str(),
+                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 bool write_all_at(int fd, uint64_t offset, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n =
@@ -46,8 +67,9 @@ bool write_all_at(int fd, uint64_t offset, std::string_view data) {
 class StreamFile : public OutputFile {
  public:
   // empty_first: a regular file written in place, emptied at its first write.
-  explicit StreamFile(int fd, bool empty_first = false)
-      : fd_(fd), empty_first_(empty_first) {}
+  // sync: a regular file is flushed to the disk at commit().
+  StreamFile(int fd, bool sync, bool empty_first = false)
+      : fd_(fd), sync_(sync), empty_first_(empty_first) {}
   ~StreamFile() override { abandon(); }
 
   bool append(std::string_view data) override {
@@ -60,7 +82,13 @@ class StreamFile : public OutputFile {
   bool commit() override {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0 || failed();
+    struct stat info;
+    // A device or a pipe keeps nothing to flush.
+    const bool flushed = !sync_ || fstat(fd, &info) != 0 ||
+                         !S_ISREG(info.st_mode) || flush_to_disk(fd) ||
+                         failed();
+    const bool closed = ::close(fd) == 0 || failed();
+    return flushed && closed;
   }
   void abandon() override {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
@@ -68,19 +96,22 @@ class StreamFile : public OutputFile {
 
  private:
   int fd_;
+  bool sync_;
   bool empty_first_;
 };
 
 // A temporary file beside the note list, renamed over it at the end.
 class ReplacingFile : public OutputFile {
  public:
-  // pending: where the temporary file is remembered (remember_pending).
+  // pending: where the temporary file is remembered (remember_pending);
+  // sync: the list and then its folder are flushed to the disk at commit().
   ReplacingFile(int fd, std::string temporary, std::string target,
-                int pending)
+                int pending, bool sync)
       : fd_(fd),
         temporary_(std::move(temporary)),
         target_(std::move(target)),
-        pending_(pending) {}
+        pending_(pending),
+        sync_(sync) {}
   ~ReplacingFile() override { abandon(); }
 
   bool append(std::string_view data) override {
@@ -93,7 +124,9 @@ class ReplacingFile : public OutputFile {
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
     // ext4 writes out a file renamed over an old one at the rename, the run's
     // last step. Started here, on the thread behind the sort, it runs while
-    // the sort does. Only a wish: nothing fails without it.
+    // the sort does. It only starts the writing and promises nothing (a
+    // power cut may still find the data unwritten); with sync, commit()'s
+    // flush waits for what is left.
     sync_file_range(fd_, static_cast<off_t>(offset),
                     static_cast<off_t>(data.size()), SYNC_FILE_RANGE_WRITE);
 #endif
@@ -101,14 +134,29 @@ class ReplacingFile : public OutputFile {
   }
   bool commit() override {
     if (fd_ < 0) return false;
+    // With sync the folder is opened first: a folder that cannot be flushed
+    // fails the run before the name changes.
+    // Each step's errno is kept as it fails (failed() returns false).
+    const int folder = sync_ ? open_folder(target_) : -1;
+    bool done = !sync_ || ((folder >= 0 || failed()) &&
+                           (flush_to_disk(fd_) || failed()));
     const bool closed = ::close(std::exchange(fd_, -1)) == 0;
-    if (!closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-      failed();
+    if (done && !closed) done = failed();
+    if (done && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      done = failed();
+    }
+    if (!done) {
+      if (folder >= 0) ::close(folder);
       remove_temporary();
       return false;
     }
     forget_pending(std::exchange(pending_, -1));
-    return true;
+    if (!sync_) return true;
+    // The new name on the disk too. Should that fail, the name holds the new
+    // list already, but the run cannot say it will survive a power cut.
+    const bool renamed = ::fsync(folder) == 0 || failed();
+    ::close(folder);
+    return renamed;
   }
   void abandon() override {
     if (fd_ < 0) return;
@@ -126,6 +174,7 @@ class ReplacingFile : public OutputFile {
   std::string temporary_;
   std::string target_;
   int pending_;
+  bool sync_;
 };
 
 // Where a chain of links ends: the list replaces that file; links stay links.
@@ -207,7 +256,8 @@ int console_writing(const struct stat& info) {
 
 }  // namespace
 
-std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
+std::unique_ptr<OutputFile> open_output_file(const std::string& name,
+                                             bool sync) {
   struct stat info;
   const bool exists = ::stat(name.c_str(), &info) == 0;
   if (exists) {
@@ -215,12 +265,12 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
     // lost, and the console's lines and the list's follow one another.
     if (const int console = console_writing(info); console >= 0) {
       const int fd = fcntl(console, F_DUPFD_CLOEXEC, 3);
-      if (fd >= 0) return std::make_unique<StreamFile>(fd);
+      if (fd >= 0) return std::make_unique<StreamFile>(fd, sync);
     }
     if (!S_ISREG(info.st_mode)) {
       const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
       if (fd < 0) return nullptr;
-      return std::make_unique<StreamFile>(fd);
+      return std::make_unique<StreamFile>(fd, sync);
     }
   }
   std::string target;
@@ -252,7 +302,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
     const int in_place =
         ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (in_place < 0) return nullptr;
-    return std::make_unique<StreamFile>(in_place, true);
+    return std::make_unique<StreamFile>(in_place, sync, true);
   }
   if (exists) {
     // The new list keeps the old one's owner, where we may give it, and
@@ -263,7 +313,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
     [[maybe_unused]] const int moded = fchmod(fd, info.st_mode & 07777);
   }
   return std::make_unique<ReplacingFile>(fd, std::move(temporary), target,
-                                         pending);
+                                         pending, sync);
 }
 
 }  // namespace morvane

@@ -18,14 +18,27 @@
 namespace morvane {
 namespace {
 
+// Puts what was written to file on the disk: nothing to do but for a file
+// on a disk (not a device such as NUL or the console).
+bool flush_to_disk(std::FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  const HANDLE handle =
+      reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return GetFileType(handle) != FILE_TYPE_DISK ||
+         FlushFileBuffers(handle) != 0;
+}
+
 class StdioFile : public OutputFile {
  public:
-  // temporary empty: file is the note list itself.
-  StdioFile(std::FILE* file, std::string temporary, std::string target)
+  // temporary empty: file is the note list itself. sync: flushed to the
+  // disk at commit(), and moved over the name written through.
+  StdioFile(std::FILE* file, std::string temporary, std::string target,
+            bool sync)
       : file_(file),
         temporary_(std::move(temporary)),
         target_(std::move(target)),
-        pending_(temporary_.empty() ? -1 : remember_pending(temporary_.c_str())) {}
+        pending_(temporary_.empty() ? -1 : remember_pending(temporary_.c_str())),
+        sync_(sync) {}
   ~StdioFile() override { abandon(); }
 
   bool append(std::string_view data) override {
@@ -35,12 +48,15 @@ class StdioFile : public OutputFile {
   }
   bool commit() override {
     if (file_ == nullptr) return false;
-    const bool closed = std::fclose(std::exchange(file_, nullptr)) == 0;
-    if (temporary_.empty()) return closed || failed();
-    if (!closed) failed();
-    if (!closed || !MoveFileExA(temporary_.c_str(), target_.c_str(),
-                                MOVEFILE_REPLACE_EXISTING)) {
-      if (closed) {
+    const bool flushed = !sync_ || flush_to_disk(file_) || failed();
+    const bool closed =
+        std::fclose(std::exchange(file_, nullptr)) == 0 || failed();
+    if (temporary_.empty()) return closed && flushed;
+    const DWORD how =
+        MOVEFILE_REPLACE_EXISTING | (sync_ ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!flushed || !closed ||
+        !MoveFileExA(temporary_.c_str(), target_.c_str(), how)) {
+      if (flushed && closed) {
         errno = EACCES;  // the move's reason is the system's, not errno's
         failed();
       }
@@ -66,11 +82,13 @@ class StdioFile : public OutputFile {
   std::string temporary_;
   std::string target_;
   int pending_;
+  bool sync_;
 };
 
 }  // namespace
 
-std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
+std::unique_ptr<OutputFile> open_output_file(const std::string& name,
+                                             bool sync) {
   std::error_code error;
   const auto status = std::filesystem::status(name, error);
   const bool exists = std::filesystem::exists(status);
@@ -104,7 +122,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
                            _S_IREAD | _S_IWRITE);
       std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "w");
       if (file != nullptr) {
-        return std::make_unique<StdioFile>(file, temporary, name);
+        return std::make_unique<StdioFile>(file, temporary, name, sync);
       }
       if (fd >= 0) {
         _close(fd);
@@ -116,7 +134,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name) {
   }
   std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) return nullptr;
-  return std::make_unique<StdioFile>(file, std::string(), name);
+  return std::make_unique<StdioFile>(file, std::string(), name, sync);
 }
 
 }  // namespace morvane

@@ -72,6 +72,7 @@ class TrackDecoder {
 
  private:
   void event(Reader& in) {
+    events_.event_byte = in.pos();
     time_ += in.variable_length(kEventPastChunk);
     const std::size_t at = in.pos();
     const uint8_t status = in.byte(kEventPastChunk);

@@ -38,6 +38,11 @@ class MidiEvents {
   virtual void sysex(uint64_t time, std::string_view data) = 0;
   // An f7 escape: bytes sent as they are.
   virtual void escape(uint64_t time, std::string_view data) = 0;
+
+  // Where the event being told begins in the file (its delta time; for a
+  // divided system exclusive message, its last packet's): set by the decoder
+  // before it reads each event, so that a handler can say where it failed.
+  uint64_t event_byte = 0;
 };
 
 // Decodes bytes, a standard MIDI file, into events; returns the damage, after

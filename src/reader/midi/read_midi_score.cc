@@ -47,11 +47,21 @@ class Survey : public MidiEvents {
   uint64_t notes_ = 0;
 };
 
-// The division as the text reader scans it from "MFile F T D": an SMPTE
-// division is written as a negative number of frames per second.
-int32_t division_as_read(unsigned division) {
-  if (division & 0x8000) return static_cast<int8_t>(division >> 8);
-  return static_cast<int32_t>(division);
+// Ends the run unless the header's division is a number of ticks per quarter
+// note above 0: the note list's beats are ticks divided by it.
+void check_division(RunState& state, unsigned division) {
+  if (division & 0x8000) {
+    // Refused as the score's own fault, as a damaged file is.
+    fail(state, FailureKind::badly_formed,
+         "\nMIDI file " + state.input_name +
+             " uses SMPTE time, which Morvane does not read: only ticks per "
+             "quarter note.\n");
+  }
+  if (division == 0) {
+    fail(state, FailureKind::badly_formed,
+         "\nBadly formed MIDI file " + state.input_name +
+             ": division of 0 ticks per quarter note at byte 12.\n");
+  }
 }
 
 // The classification of "time Kind ..." up to its kind word (assigned 2); a
@@ -79,6 +89,7 @@ class EventReader : public MidiEvents {
 
   void track_begin(bool first) override {
     first_track_ = first;
+    ++place_.track;
     read(ClassifiedLine{LineForm::track_start, {}, {}});
     begin_track(state_);
   }
@@ -148,12 +159,13 @@ class EventReader : public MidiEvents {
   }
 
   void read(const ClassifiedLine& line) {
-    read_line(state_, fields_, line, ++line_number_);
+    place_.byte = event_byte;
+    read_line(state_, fields_, line, place_);
   }
 
   RunState& state_;
   ReaderFields fields_;
-  uint64_t line_number_ = 1;  // the header's
+  LinePlace place_;
   bool first_track_ = false;
 };
 
@@ -171,7 +183,9 @@ void read_midi_score(RunState& state) {
              damage->reason + " at byte " + std::to_string(damage->offset) +
              ".\n");
   }
-  start_reading(state, division_as_read(survey.division_), survey.notes_ + 1);
+  check_division(state, survey.division_);
+  start_reading(state, static_cast<int32_t>(survey.division_),
+                survey.notes_ + 1);
   state.score_map.format = static_cast<int32_t>(survey.format_);
   EventReader reader(state, survey.format_ == 0);
   // Whole, as the survey found: this pass meets no damage, and a failure
