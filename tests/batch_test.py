@@ -476,6 +476,11 @@ def inputs():
     os.makedirs(os.path.join(work, "o2"))
     os.symlink("../in/song", os.path.join(work, "o2", "b.txt.notes"))
     put(os.path.join(work, "in2", "b.txt"), chords)
+    put(os.path.join(work, "n", "deep", "c.txt"), chords)
+    put(os.path.join(work, "in3", "a.txt"), chords)
+    put(os.path.join(work, "in3", "b.txt"), chords)
+    os.makedirs(os.path.join(work, "o3"))
+    os.symlink("b.txt.notes", os.path.join(work, "o3", "a.txt.notes"))
     rows = [
         # arguments, status, the line said, files that must stay as they are
         (["-o", "in", "in"], 2, "  the note list of in/song is the score "
@@ -492,6 +497,12 @@ def inputs():
          "3 translated, 0 up to date", []),
         (["-o", "o", "x/a.txt", "y/a.txt", "z/a.txt", "x"], 2,
          "\n  x/a.txt, y/a.txt and z/a.txt would all write o/a.txt.notes\n", []),
+        # Two outputs that are one file through a link.
+        (["-o", "o3", "in3"], 2, "  in3/a.txt and in3/b.txt would both write "
+         "o3/a.txt.notes\n", []),
+        # A folder and one inside it: each score once, as first named (the
+        # last row: its list is looked at below).
+        (["-o", "o", "n", "n/deep"], 0, "1 translated, 0 up to date", []),
     ]
     for args, want_status, want_text, kept in rows:
         shutil.rmtree(os.path.join(work, "o"), ignore_errors=True)
@@ -503,6 +514,9 @@ def inputs():
                   len(err.splitlines()) == 2, "%r: %s" % (args, err))
         for name in kept:
             check(read(os.path.join(work, name)) == chords, "%r: %s" % (args, name))
+    check(os.path.exists(os.path.join(work, "o", "deep", "c.txt.notes")) and
+          not os.path.exists(os.path.join(work, "o", "c.txt.notes")),
+          "n and n/deep: %r" % os.listdir(os.path.join(work, "o")))
 
 
 def interruption():

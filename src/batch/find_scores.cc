@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -156,6 +157,10 @@ std::string absolute_path(const std::string& path) {
       .string();
 }
 
+namespace {
+
+// Whether two jobs name one file: the same device and inode, or, where
+// either is unknown, the same absolute path.
 bool same_file(const ScoreJob& a, const ScoreJob& b) {
   if (a.inode != 0 && b.inode != 0) {
     return a.device == b.device && a.inode == b.inode;
@@ -163,10 +168,24 @@ bool same_file(const ScoreJob& a, const ScoreJob& b) {
   return a.absolute == b.absolute;
 }
 
+// The score's path with every link resolved: one name for a file found
+// through a folder and one inside it, or through a linked folder. (Hard
+// links are names of their own: each has its list.)
+std::string resolved_path(const ScoreJob& job) {
+  std::error_code error;
+  const fs::path path = fs::canonical(job.score, error);
+  return error ? job.absolute : path.string();
+}
+
+}  // namespace
+
 void drop_repeats(std::vector<ScoreJob>& jobs) {
+  std::unordered_set<std::string> paths;
   std::unordered_map<std::string, std::vector<std::size_t>> by_output;
   std::vector<ScoreJob> kept;
   for (ScoreJob& job : jobs) {
+    // The first naming wins, with the output it gives.
+    if (!paths.insert(resolved_path(job)).second) continue;
     if (!job.output.empty()) {
       std::vector<std::size_t>& same_output = by_output[job.output];
       if (std::any_of(same_output.begin(), same_output.end(),
@@ -180,12 +199,33 @@ void drop_repeats(std::vector<ScoreJob>& jobs) {
   jobs = std::move(kept);
 }
 
+namespace {
+
+// The file an output replaces: links followed as the output seam follows
+// them, then the folders' links, so that two names of one file are one.
+std::string replaced_file(const std::string& output) {
+  fs::path path = output;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code error;
+    if (!fs::is_symlink(path, error)) break;
+    const fs::path to = fs::read_symlink(path, error);
+    if (error) break;
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  std::error_code error;
+  const fs::path canonical = fs::weakly_canonical(path, error);
+  return error ? absolute_path(path.string()) : canonical.string();
+}
+
+}  // namespace
+
 std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs) {
-  std::unordered_map<std::string_view, std::size_t> line_of;  // by output
+  std::unordered_map<std::string, std::size_t> line_of;  // by file written
   std::vector<std::vector<const ScoreJob*>> writers;
   for (const ScoreJob& job : jobs) {
     if (!job.failure.empty()) continue;
-    auto [it, fresh] = line_of.emplace(job.output, writers.size());
+    auto [it, fresh] = line_of.emplace(replaced_file(job.output),
+                                       writers.size());
     if (fresh) writers.emplace_back();
     writers[it->second].push_back(&job);
   }

@@ -50,17 +50,15 @@ ScoreSearch find_scores(const std::vector<std::string>& inputs,
 // comparing names; links are not followed. Any thread may call it.
 std::string absolute_path(const std::string& path);
 
-// Whether two jobs name one file: the same device and inode, or, where
-// either is unknown, the same absolute path.
-bool same_file(const ScoreJob& a, const ScoreJob& b);
-
-// Keeps the first of the jobs that name one file for one output: a folder
-// named twice, a file named beside its folder, another path to the file.
+// Keeps the first of the jobs that name one score, with the output its
+// naming gives: the same path once links are resolved (a folder named
+// twice, a folder and one inside it, a file named beside its folder), or
+// one file (device and inode) for one output.
 void drop_repeats(std::vector<ScoreJob>& jobs);
 
-// One line for each output that different scores would write ("A and B
-// would both write C", "A, B and C would all write D"); empty when there is
-// none.
+// One line for each file that different scores would write ("A and B
+// would both write C", "A, B and C would all write D"): two outputs are one
+// file where one names the other through links; empty when there is none.
 std::vector<std::string> find_collisions(const std::vector<ScoreJob>& jobs);
 
 }  // namespace morvane::batch
