@@ -112,6 +112,11 @@ def main():
         check(read(os.path.join(work, stem + ".svg")) ==
               read(os.path.join(work, stem + ".list.svg")),
               what + ": drawn as its note list is")
+    # A picture down standard output comes alone, the summary beside it.
+    r = run([roll, "chords.mid", "/dev/stdout"], work)
+    check(r.returncode == 0 and r.stdout == read(os.path.join(
+        work, "chords.svg")).decode() and r.stderr.startswith("notes: 15\n"),
+          "a picture to standard output: " + r.stderr)
     put("picture.svg", notes)
     r = run([roll, "picture.svg"], work)
     check(r.returncode == 0 and os.path.exists(os.path.join(work, "picture.svg.svg")),

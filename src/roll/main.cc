@@ -13,6 +13,11 @@
 #include <utility>
 #include <vector>
 
+#if defined(__unix__)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "roll/note_list.h"
 #include "roll/piano_roll.h"
 #include "roll/roll_input.h"
@@ -23,6 +28,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether name is the file standard output writes (/dev/stdout, or the
+// file it is redirected to).
+bool picture_is_standard_output(const std::string& name) {
+#if defined(__unix__)
+  struct stat picture, out;
+  return ::stat(name.c_str(), &picture) == 0 &&
+         ::fstat(STDOUT_FILENO, &out) == 0 &&
+         picture.st_dev == out.st_dev && picture.st_ino == out.st_ino;
+#else
+  return name == "CON";
+#endif
+}
+
 constexpr const char* kUsage =
     "Usage: morvane-roll [--all-tracks] score-or-notes [picture.svg]\n";
 
@@ -32,7 +50,8 @@ constexpr const char* kHelp =
     "beats from left to right, keys from low to high, a rectangle per note\n"
     "coloured by channel. A score (a MIDI text file or a standard MIDI file)\n"
     "is drawn as the note list morvane would write for it. Prints a summary\n"
-    "of the notes on standard output.\n"
+    "of the notes on standard output (on standard error when the picture\n"
+    "goes to standard output).\n"
     "\n"
     "Without picture.svg the picture is the input's name with .svg in place\n"
     "of its extension (song.mid gives song.svg), beside it. The picture\n"
@@ -114,7 +133,9 @@ int draw(bool all_tracks, const std::string& in_name, std::string out_name) {
     complain("can't write " + out_name);
     return 1;
   }
-  std::cout << morvane::describe(summary);
+  // A picture sent down standard output keeps it to itself.
+  (picture_is_standard_output(out_name) ? std::cerr : std::cout)
+      << morvane::describe(summary);
   if (!read.message.empty()) {
     std::cout.flush();
     complain(read.message);

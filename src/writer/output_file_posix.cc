@@ -278,7 +278,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name,
   const std::filesystem::path file_name =
       std::filesystem::path(target).filename();
   if (file_name.empty() || file_name == "." || file_name == "..") {
-    errno = EISDIR;  // names a folder, or nothing at all
+    errno = name.empty() ? ENOENT : EISDIR;  // nothing at all, or a folder
     return nullptr;
   }
   if (exists) {

@@ -28,6 +28,27 @@ bool flush_to_disk(std::FILE* file) {
          FlushFileBuffers(handle) != 0;
 }
 
+// The errno nearest the reason Windows gives for a failed move.
+int errno_of(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EBUSY;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    default:
+      return EIO;
+  }
+}
+
 class StdioFile : public OutputFile {
  public:
   // temporary empty: file is the note list itself. sync: flushed to the
@@ -57,7 +78,7 @@ class StdioFile : public OutputFile {
     if (!flushed || !closed ||
         !MoveFileExA(temporary_.c_str(), target_.c_str(), how)) {
       if (flushed && closed) {
-        errno = EACCES;  // the move's reason is the system's, not errno's
+        errno = errno_of(GetLastError());
         failed();
       }
       remove_temporary();
@@ -95,7 +116,7 @@ std::unique_ptr<OutputFile> open_output_file(const std::string& name,
   const std::filesystem::path file_name =
       std::filesystem::path(name).filename();
   if (file_name.empty() || file_name == "." || file_name == "..") {
-    errno = EISDIR;  // names a folder, or nothing at all
+    errno = name.empty() ? ENOENT : EISDIR;  // nothing at all, or a folder
     return nullptr;
   }
   if (!exists || std::filesystem::is_regular_file(status)) {
