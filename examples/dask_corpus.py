@@ -6,8 +6,9 @@
 A file below FOLDER is a score when its first bytes are MThd (a standard
 MIDI file, whatever its name) or MFile (a MIDI text file), as the workers
 ask morvane.starts_like_score; other files are passed over. Each score's
-note list is written to OUTDIR/<its path below FOLDER>.notes, byte for byte what `morvane SCORE OUT` writes, by
-morvane.write_note_list on a worker of the cluster. Without --scheduler the
+note list is written to OUTDIR/<its path below FOLDER>.notes, byte for
+byte what `morvane SCORE OUT` writes, by morvane.write_note_list on a
+worker of the cluster. Without --scheduler the
 cluster is a LocalCluster of one worker per core of this machine; with it,
 any running cluster's scheduler (dask-scheduler), whose workers
 (dask-worker) can import morvane and see FOLDER and OUTDIR at the same
