@@ -57,12 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       options.all_tracks = all_tracks;
       options.note_score_map = true;
       morvane::ScoreMap direct_map, text_map;
-      options.after_run = [&](const morvane::RunState& state, int) {
+      options.after_run = [&](const morvane::RunState& state,
+                              const morvane::RunResult&) {
         direct_map = state.score_map;
       };
       const morvane::Translation direct =
           morvane::translate_in_memory("score", score, "notes", options);
-      options.after_run = [&](const morvane::RunState& state, int) {
+      options.after_run = [&](const morvane::RunState& state,
+                              const morvane::RunResult&) {
         text_map = state.score_map;
       };
       const morvane::Translation text =
