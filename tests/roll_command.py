@@ -151,7 +151,9 @@ def main():
 
     # Signals while a long list is drawn and written: the old picture, or
     # the new one whole where the signal came after it replaced the old;
-    # no temporary file left.
+    # no temporary file left. The first signal of each kind comes once the
+    # temporary picture exists, while the list is still being drawn: the
+    # handler must remove it and end the run by the signal.
     os.remove(os.path.join(sub, "chords.mid"))
     with open(os.path.join(sub, "long.notes"), "wb") as f:
         f.write(b"// MORVANE file.\n")
@@ -161,17 +163,27 @@ def main():
     run([roll, "long.notes", "out.svg"], sub)
     whole = read(os.path.join(sub, "out.svg"))
     for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-        for delay in (0.05, 0.3, 0.8):
+        for delay in (None, 0.3, 0.8):
             fresh_picture()
             child = subprocess.Popen([roll, "long.notes", "out.svg"], cwd=sub,
                                      stdout=subprocess.DEVNULL)
-            time.sleep(delay)
+            if delay is None:
+                until = time.monotonic() + 10
+                while time.monotonic() < until and not any(
+                        n.startswith(".out.svg.morvane-") for n in os.listdir(sub)):
+                    time.sleep(0.001)
+            else:
+                time.sleep(delay)
             child.send_signal(sig)
             status = child.wait()
-            what = "signal %d after %.2f s: status %d" % (sig, delay, status)
+            what = "signal %d after %s: status %d" % (
+                sig, "its temporary file" if delay is None else "%.2f s" % delay,
+                status)
             picture = left(what, "long.notes")
             check(status in (0, -sig) and picture in (old, whole) and
-                  (status == -sig or picture == whole), what)
+                  (status == -sig or picture == whole) and
+                  (delay is not None or (status == -sig and picture == old)),
+                  what)
 
     # Every picture made here is XML.
     for folder, _, names in os.walk(work):
